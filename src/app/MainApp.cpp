@@ -1,0 +1,25 @@
+#include "app/MainApp.h"
+
+#include "app/MainDlg.h"
+#include "support/Folders.h"
+
+BOOL CMainApp::InitInstance() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = 0xFF;
+    ::InitCommonControlsEx(&controls);
+
+    {
+        CMainDlg dialog;
+        m_pMainWnd = &dialog;
+        dialog.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    // No message loop of our own: the program ends with the main window.
+    return FALSE;
+}
+
+void CMainApp::WinHelp(DWORD_PTR, UINT) {
+    const std::wstring helpFile = GetModuleFolder() + L"Quillmark.chm";
+    ::ShellExecuteW(nullptr, L"open", helpFile.c_str(), nullptr, nullptr, SW_SHOW);
+}

@@ -1,0 +1,106 @@
+// CMainDlg: the main window. It owns every control and all working state of a run; its member
+// functions live with their subsystems (file list, editing, skin).
+#pragma once
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "skin/MacCheckBox.h"
+#include "skin/SkinFrameEx.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct CFileBackup;
+
+class CMainDlg : public CDialog {
+public:
+    CMainDlg();
+    ~CMainDlg() override;
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    // Members in the order of construction; each control member is bound to its template id.
+    CStatic m_stcPropFrame;
+    HICON m_hIcon = nullptr;
+    CButton m_btnApply;
+    CButton m_btnUndo;
+    CEdit m_editFilter;
+    CMacCheckBox m_chkCaseSensitive;
+    CMacCheckBox m_chkExclusive;
+    CButton m_btnAddFolder;
+    CButton m_btnAddFiles;
+    CMacCheckBox m_chkSubDir;
+    CMacCheckBox m_chkIncludePath;
+    CMacCheckBox m_chkPathOnly;
+    CButton m_btnSelectAll;
+    CButton m_btnRevertSel;
+    CButton m_btnRemove;
+    CButton m_btnRemoveAll;
+    CListCtrl m_listFiles;
+    CSkinFrameEx m_skin;
+    std::vector<std::wstring> m_arrFiles;
+    CMacCheckBox m_chkSetFileTime;
+    CMacCheckBox m_chkSetFileAttributes;
+    CMacCheckBox m_chkOtherProperties;
+    CListBox m_lstProperties;
+    CEdit m_editValue;
+    CEdit m_editOutput;
+    CDateTimeCtrl m_dtpDate;
+    CDateTimeCtrl m_dtpTime;
+    CMacCheckBox m_chkCreateTime;
+    CMacCheckBox m_chkModifyTime;
+    CMacCheckBox m_chkAccessTime;
+    CMacCheckBox m_chkArchive;
+    CMacCheckBox m_chkReadOnly;
+    CMacCheckBox m_chkHidden;
+    CMacCheckBox m_chkSystem;
+    CMacCheckBox m_chkTemporary;
+    CMacCheckBox m_chkOffline;
+    CMacCheckBox m_chkNotContentIndexed;
+    CMacCheckBox m_chkNormal;
+    CStatic m_stcLine;
+    std::wstring m_strLastFolder;
+    std::wstring m_strAppDataDir;
+    int m_nWidth;
+    int m_nHeight;
+    int m_bMaximized = 0;
+    std::map<std::wstring, std::wstring> m_mapPropertyValues;
+    std::map<int, std::wstring> m_mapPropertyNames;
+    std::map<std::wstring, std::unique_ptr<CFileBackup>> m_mapBackup;
+
+    // The nineteen check boxes, in template order, for code that treats them alike.
+    std::vector<CMacCheckBox*> AllCheckBoxes();
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnCommand(UINT id, UINT code, HWND control) override;
+    void OnPaint() override;
+    HCURSOR OnQueryDragIcon() override;
+    void OnSize(UINT type, int cx, int cy) override;
+    void OnDestroy() override;
+    void OnGetMinMaxInfo(MINMAXINFO* info) override;
+
+public:
+    // Editing groups: enabling follows the group switches.
+    void OnSetFileTime();
+    void OnSetFileAttributes();
+    void OnOtherProperties();
+
+    // Undo records.
+    void ClearBackup();
+
+private:
+    // Start-up and shutdown steps that other parts of the program complete.
+    void ReadSettingsFile(int& theme);
+    void WriteSettingsFile();
+    void SetButtonIcons();
+    bool ConfirmExit();
+
+    void InsertListColumns();
+    void DeleteSelectedPropertyNames();
+};

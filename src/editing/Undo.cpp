@@ -1,0 +1,6 @@
+#include "app/MainDlg.h"
+#include "editing/FileBackup.h"
+
+void CMainDlg::ClearBackup() {
+    m_mapBackup.clear();
+}

@@ -1,0 +1,79 @@
+// Typed wrappers of the common controls: one member function per control message we use.
+#pragma once
+
+#include "framework/Wnd.h"
+
+#include <string>
+
+class CButton : public CWnd {
+public:
+    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
+    void SetCheck(int state) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(state)); }
+    UINT GetState() const { return static_cast<UINT>(SendMessage(BM_GETSTATE)); }
+    void Click() { SendMessage(BM_CLICK); }
+};
+
+class CStatic : public CWnd {};
+
+class CEdit : public CWnd {
+public:
+    void SetReadOnly(bool readOnly = true) { SendMessage(EM_SETREADONLY, readOnly ? TRUE : FALSE); }
+    bool IsReadOnly() const { return (::GetWindowLongW(m_hWnd, GWL_STYLE) & ES_READONLY) != 0; }
+    void SetSel(int start, int end, bool noScroll = false);
+    void ReplaceSel(const std::wstring& text, bool canUndo = false);
+    void LimitText(int chars) { SendMessage(EM_SETLIMITTEXT, static_cast<WPARAM>(chars)); }
+    int GetLineCount() const { return static_cast<int>(SendMessage(EM_GETLINECOUNT)); }
+    void LineScroll(int lines) { SendMessage(EM_LINESCROLL, 0, lines); }
+};
+
+class CListBox : public CWnd {
+public:
+    int AddString(const std::wstring& text);
+    int DeleteString(int index) { return static_cast<int>(SendMessage(LB_DELETESTRING, static_cast<WPARAM>(index))); }
+    void ResetContent() { SendMessage(LB_RESETCONTENT); }
+    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
+    int GetSel(int index) const { return static_cast<int>(SendMessage(LB_GETSEL, static_cast<WPARAM>(index))); }
+    int SetSel(int index, bool select = true);
+    int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
+    int GetSelCount() const { return static_cast<int>(SendMessage(LB_GETSELCOUNT)); }
+    std::wstring GetText(int index) const;
+    int FindStringExact(int startAfter, const std::wstring& text) const;
+};
+
+class CListCtrl : public CWnd {
+public:
+    int InsertColumn(int column, const std::wstring& heading, int format, int width);
+    int GetColumnWidth(int column) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column))); }
+    std::wstring GetColumnText(int column) const;
+    DWORD SetExtendedStyle(DWORD style, DWORD mask = 0);
+    DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
+    int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    int InsertItem(int index, const std::wstring& text);
+    bool SetItemText(int index, int subItem, const std::wstring& text);
+    std::wstring GetItemText(int index, int subItem) const;
+    bool DeleteItem(int index) { return SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(index)) != 0; }
+    bool DeleteAllItems() { return SendMessage(LVM_DELETEALLITEMS) != 0; }
+    UINT GetItemState(int index, UINT mask) const;
+    bool SetItemState(int index, UINT state, UINT mask);
+    int GetNextItem(int start, UINT flags) const;
+    int GetSelectedCount() const { return static_cast<int>(SendMessage(LVM_GETSELECTEDCOUNT)); }
+    // Switches repainting off around a batch of changes.
+    void SetRedraw(bool redraw) { SendMessage(WM_SETREDRAW, redraw ? TRUE : FALSE); }
+};
+
+class CDateTimeCtrl : public CWnd {
+public:
+    bool GetTime(SYSTEMTIME& time) const;
+    bool SetTime(const SYSTEMTIME& time);
+};
+
+class CToolTipCtrl : public CWnd {
+public:
+    bool Create(CWnd* owner);
+    bool AddTool(CWnd* tool, const std::wstring& text);
+    void SetTipBkColor(COLORREF color) { SendMessage(TTM_SETTIPBKCOLOR, color); }
+    void Activate(bool active) { SendMessage(TTM_ACTIVATE, active ? TRUE : FALSE); }
+
+private:
+    std::wstring m_text;  // the tool text must outlive TTM_ADDTOOL's copy in older comctl32
+};

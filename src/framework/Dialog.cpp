@@ -1,0 +1,143 @@
+#include "framework/Dialog.h"
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
+
+CDialog::~CDialog() {
+    if (m_hWnd) {
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND, UINT, WPARAM, LPARAM) noexcept {
+    // Every message has already been offered to the object by its subclass procedure; what
+    // reaches the dialog manager gets its default processing.
+    return FALSE;
+}
+
+bool CDialog::Create(HWND parent) {
+    if (m_hWnd) {
+        return false;
+    }
+    HWND hwnd = nullptr;
+    {
+        CreationHook hook(this);
+        hwnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate),
+                                    parent, DialogProc, 0);
+    }
+    return hwnd != nullptr && hwnd == m_hWnd;
+}
+
+INT_PTR CDialog::DoModal() {
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    const bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);
+    if (ownerWasEnabled) {
+        ::EnableWindow(owner, FALSE);
+    }
+    m_nModalResult = -1;
+    m_bInModalLoop = true;
+    if (!Create(owner)) {
+        m_bInModalLoop = false;
+        if (ownerWasEnabled) {
+            ::EnableWindow(owner, TRUE);
+        }
+        return -1;
+    }
+    MSG msg;
+    while (m_bInModalLoop && m_hWnd) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got == -1) {
+            break;
+        }
+        ProcessMessage(msg);
+    }
+    m_bInModalLoop = false;
+    if (ownerWasEnabled) {
+        ::EnableWindow(owner, TRUE);
+        ::SetActiveWindow(owner);
+    }
+    if (m_hWnd) {
+        ::DestroyWindow(m_hWnd);
+    }
+    return m_nModalResult;
+}
+
+void CDialog::EndDialog(int result) {
+    m_nModalResult = result;
+    if (m_bInModalLoop) {
+        m_bInModalLoop = false;
+        if (m_hWnd) {
+            ::ShowWindow(m_hWnd, SW_HIDE);
+            ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wake the loop
+        }
+    } else if (m_hWnd) {
+        ::ShowWindow(m_hWnd, SW_HIDE);
+    }
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* msg) {
+    if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) {
+        return ::IsDialogMessageW(m_hWnd, msg);
+    }
+    return FALSE;
+}
+
+void CDialog::AddControl(int id, CWnd& control) {
+    m_controls.emplace_back(id, &control);
+}
+
+void CDialog::DoDataExchange() {
+    for (auto& [id, control] : m_controls) {
+        if (!control->m_hWnd) {
+            control->SubclassDlgItem(id, this);
+        }
+    }
+}
+
+BOOL CDialog::OnInitDialog() {
+    DoDataExchange();
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+CWnd* CDialog::FindControlForMeasure(int id) {
+    for (auto& [controlId, control] : m_controls) {
+        if (controlId == id) {
+            return control;
+        }
+    }
+    return CWnd::FindControlForMeasure(id);
+}
+
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        return OnInitDialog();
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
+BOOL CDialog::OnCommand(UINT id, UINT code, HWND control) {
+    // Enter and Escape arrive from the dialog manager as IDOK and IDCANCEL with code 0, the
+    // same code as a click of a button with that id.
+    if (code == BN_CLICKED) {
+        if (id == IDOK) {
+            OnOK();
+            return TRUE;
+        }
+        if (id == IDCANCEL) {
+            OnCancel();
+            return TRUE;
+        }
+    }
+    return CWnd::OnCommand(id, code, control);
+}

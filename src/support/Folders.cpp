@@ -1,0 +1,138 @@
+#include "support/Folders.h"
+
+#include "framework/Gdi.h"
+#include "framework/TextConv.h"
+#include "support/PathLevels.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <climits>
+#include <vector>
+
+std::wstring GetAppDataFolder() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_IMPERSONATE, &token)) {
+        token = nullptr;
+    }
+    wchar_t buffer[MAX_PATH] = {};
+    const HRESULT hr = ::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, token,
+                                          SHGFP_TYPE_CURRENT, buffer);
+    if (token) {
+        ::CloseHandle(token);
+    }
+    if (FAILED(hr)) {
+        return {};
+    }
+    return WithTrailingSeparator(buffer);
+}
+
+std::wstring GetModuleFolder() {
+    // Grow the buffer rather than cut a long path.
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < buffer.size()) {
+            std::wstring path(buffer.data(), length);
+            const size_t slash = path.rfind(L'\\');
+            return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+        }
+        if (buffer.size() >= 32768) {
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring GetTempFolder() {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    DWORD length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    }
+    if (length == 0 || length >= buffer.size()) {
+        return {};
+    }
+    return WithTrailingSeparator(std::wstring(buffer.data(), length));
+}
+
+bool PathExists(const std::wstring& path) {
+    if (path.empty()) {
+        return false;
+    }
+    return ::PathFileExistsW(path.c_str()) == TRUE;
+}
+
+int EnsureDirectory(const std::wstring& path) {
+    BOOL created = FALSE;
+    for (const std::wstring& level : DirectoryLevels(path)) {
+        created = ::CreateDirectoryW(level.c_str(), nullptr);
+        if (!created && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    return created;
+}
+
+void DeleteFileIfExists(const std::wstring& path) {
+    if (PathExists(path)) {
+        ::DeleteFileW(path.c_str());
+    }
+}
+
+long long ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxWholeFileBytes) {
+        return -1;
+    }
+    if (size.QuadPart == 0) {
+        return 0;
+    }
+    std::string content(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr) ||
+        read != content.size()) {
+        return -1;
+    }
+    bytes = std::move(content);
+    return static_cast<long long>(read);
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    if (path.empty() || bytes.size() > static_cast<size_t>(kMaxWholeFileBytes)) {
+        return false;
+    }
+    const std::wstring temporary = path + L".new";
+    bool written = false;
+    {
+        UniqueHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        DWORD count = 0;
+        written = bytes.empty() ||
+                  (::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr) &&
+                   count == bytes.size());
+        written = written && ::FlushFileBuffers(file.get());
+    }
+    if (written && ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    ::DeleteFileW(temporary.c_str());
+    return false;
+}
+
+std::string ToAnsi(const std::wstring& text) {
+    return ToNarrow(text, CP_THREAD_ACP);
+}

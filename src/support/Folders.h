@@ -1,0 +1,27 @@
+// The program's folders and whole-file input and output. No state; every call asks the system.
+#pragma once
+
+#include <string>
+
+// Folder paths end in "\"; GetAppDataFolder is empty when the system cannot tell it.
+std::wstring GetAppDataFolder();
+std::wstring GetModuleFolder();
+std::wstring GetTempFolder();
+
+bool PathExists(const std::wstring& path);
+// Creates every missing folder along the path (with or without a final "\"). Nonzero when the
+// last folder was newly created; zero when it existed already or a level could not be made.
+int EnsureDirectory(const std::wstring& path);
+void DeleteFileIfExists(const std::wstring& path);
+
+// Files larger than this are refused rather than read into memory.
+constexpr long long kMaxWholeFileBytes = 64LL * 1024 * 1024;
+// The byte count read (0 for an empty file, leaving `bytes` as it was); -1 when the file
+// cannot be opened, is too large, or is not read completely.
+long long ReadWholeFile(const std::wstring& path, std::string& bytes);
+// Creates or replaces the file with exactly `bytes`. The new content is written beside the
+// file and then moved over it, so a failed write never leaves a half-written file.
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
+
+// The text in the thread's ANSI code page.
+std::string ToAnsi(const std::wstring& text);

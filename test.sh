@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the portable tests natively (AddressSanitizer and
+# UBSan), the Windows tests under Wine with the null graphics driver (32-bit where the
+# machine can run 32-bit Wine, else the 64-bit build of the same sources). Exits non-zero on any
+# failure.
+set -uo pipefail
+cd "$(dirname "$0")"
+
+tools/bootstrap.sh || exit 1
+source tools/wine-env.sh
+
+step() { echo "== $*"; }
+fail() { echo "test.sh: $*" >&2; quill_stop_server; exit 1; }
+
+step "building the portable library and its tests (native, sanitizers)"
+cmake --preset native-asan >/dev/null || fail "configure native-asan failed"
+cmake --build --preset native-asan || fail "native build failed"
+
+step "building the 32-bit program and its tests"
+cmake --preset mingw-i686 >/dev/null || fail "configure mingw-i686 failed"
+cmake --build --preset mingw-i686 || fail "32-bit build failed"
+
+step "building the 64-bit variant and its tests"
+cmake --preset mingw-x86_64 >/dev/null || fail "configure mingw-x86_64 failed"
+cmake --build --preset mingw-x86_64 || fail "64-bit build failed"
+
+step "preparing the Wine test prefix"
+quill_make_prefix test null
+quill_use_prefix test
+quill_start_server
+
+status=0
+step "portable tests (native)"
+ctest --preset native-asan --timeout 120 -j2 || status=1
+# The tests run in the build that this machine's Wine can execute (see tools/wine-env.sh).
+step "Windows tests (Wine, $QUILL_PRESET build)"
+TZ=UTC ctest --test-dir "build/$QUILL_PRESET" --output-on-failure --timeout 120 || status=1
+
+quill_stop_server
+exit $status
