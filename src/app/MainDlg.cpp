@@ -58,6 +58,8 @@ CMainDlg::CMainDlg()
 }
 
 CMainDlg::~CMainDlg() {
+    // Destroyed while the members still exist, so the window's last messages reach them.
+    DestroyWindow();
     ClearBackup();
 }
 

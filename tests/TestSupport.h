@@ -1,0 +1,36 @@
+// Helpers shared by the Windows tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// A folder of the test's own under the temporary folder, removed with everything in it.
+class ScopedTempDir {
+public:
+    ScopedTempDir();
+    ~ScopedTempDir();
+    ScopedTempDir(const ScopedTempDir&) = delete;
+    ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+    // The folder, ending in "\".
+    const std::wstring& path() const { return m_path; }
+
+private:
+    std::wstring m_path;
+};
+
+// Deletes a folder and everything below it; true when it is gone.
+bool RemoveTree(const std::wstring& folder);
+
+// Runs every queued message through the same path as the program's modal loop.
+void PumpMessages();
+
+// Writes a file with the given bytes; true on success.
+bool WriteTestFile(const std::wstring& path, const std::string& bytes);
+std::string ReadTestFile(const std::wstring& path);
+
+// Narrow text of a wide string, for test messages.
+std::string Narrow(const std::wstring& text);
+
+// True when running under Wine rather than Windows.
+bool RunningUnderWine();

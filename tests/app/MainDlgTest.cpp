@@ -1,0 +1,251 @@
+#include "app/MainDlg.h"
+
+#include "TestSupport.h"
+#include "app/Version.h"
+#include "resources/resource.h"
+#include "support/Folders.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+namespace {
+
+class MainDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dlg = std::make_unique<CMainDlg>();
+        ASSERT_TRUE(dlg->Create());
+        ::SetForegroundWindow(dlg->m_hWnd);
+        PumpMessages();
+    }
+    void TearDown() override {
+        dlg.reset();
+        PumpMessages();
+    }
+
+    HWND Item(int id) const { return ::GetDlgItem(dlg->m_hWnd, id); }
+    RECT RectOf(HWND child) const {
+        RECT rect{};
+        ::GetWindowRect(child, &rect);
+        ::MapWindowPoints(HWND_DESKTOP, dlg->m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+    // Sends a key through the same path as the program's message loop.
+    void PressKey(HWND target, UINT key) {
+        ::PostMessageW(target, WM_KEYDOWN, key, 1);
+        ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+        PumpMessages();
+    }
+
+    std::unique_ptr<CMainDlg> dlg;
+};
+
+TEST_F(MainDlgTest, FirstStartState) {
+    EXPECT_EQ(dlg->GetWindowText(), L"Quillmark  3.01");
+    for (CMacCheckBox* box : dlg->AllCheckBoxes()) {
+        const bool timeKind = box == &dlg->m_chkCreateTime || box == &dlg->m_chkModifyTime ||
+                              box == &dlg->m_chkAccessTime;
+        SCOPED_TRACE(Narrow(box->GetWindowText()));
+        EXPECT_EQ(box->IsChecked() != FALSE, timeKind);
+        EXPECT_EQ(box->SendMessage(BM_GETCHECK), timeKind ? BST_CHECKED : BST_UNCHECKED);
+    }
+    EXPECT_EQ(dlg->AllCheckBoxes().size(), 19u);
+    EXPECT_FALSE(dlg->m_btnUndo.IsWindowEnabled());
+    EXPECT_TRUE(dlg->m_btnApply.IsWindowEnabled());
+    EXPECT_TRUE(dlg->m_editValue.IsReadOnly());
+    EXPECT_FALSE(dlg->m_editOutput.IsReadOnly());
+
+    // The groups are switched off, so their controls are disabled; the switches themselves are not.
+    EXPECT_TRUE(dlg->m_chkSetFileTime.IsWindowEnabled());
+    EXPECT_TRUE(dlg->m_chkSetFileAttributes.IsWindowEnabled());
+    for (CWnd* control : std::initializer_list<CWnd*>{
+             &dlg->m_chkCreateTime, &dlg->m_chkModifyTime, &dlg->m_chkAccessTime, &dlg->m_dtpDate,
+             &dlg->m_dtpTime, &dlg->m_chkArchive, &dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem,
+             &dlg->m_chkTemporary, &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed, &dlg->m_chkNormal}) {
+        SCOPED_TRACE(control->GetDlgCtrlID());
+        EXPECT_FALSE(control->IsWindowEnabled());
+    }
+
+    EXPECT_EQ(dlg->m_listFiles.GetExtendedStyle() & (LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP),
+              static_cast<DWORD>(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP));
+    const std::pair<const wchar_t*, int> columns[] = {
+        {L"File name", 280}, {L"Create time", 118}, {L"Modify time", 118}, {L"Access time", 118}, {L"Attribute", 90}};
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(dlg->m_listFiles.GetColumnText(i), columns[i].first);
+        EXPECT_EQ(dlg->m_listFiles.GetColumnWidth(i), columns[i].second);
+    }
+    EXPECT_EQ(dlg->m_mapPropertyNames.size(), 9u);
+    EXPECT_EQ(dlg->m_mapPropertyNames.at(18), L"Summary_AppName");
+}
+
+TEST_F(MainDlgTest, GroupSwitchesEnableTheirControls) {
+    dlg->m_chkSetFileTime.SetChecked(TRUE);
+    dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SET_FILE_TIME, BN_CLICKED), reinterpret_cast<LPARAM>(Item(IDC_SET_FILE_TIME)));
+    EXPECT_TRUE(dlg->m_chkModifyTime.IsWindowEnabled());
+    EXPECT_TRUE(dlg->m_dtpTime.IsWindowEnabled());
+    EXPECT_FALSE(dlg->m_chkArchive.IsWindowEnabled()) << "the attribute group is untouched";
+
+    // A real click on the attribute switch: the handler runs after the box has toggled.
+    const HWND attributes = Item(IDC_SET_FILE_ATTRIBUTES);
+    ::SendMessageW(attributes, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::SendMessageW(attributes, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    PumpMessages();
+    EXPECT_TRUE(dlg->m_chkNormal.IsWindowEnabled());
+    EXPECT_TRUE(dlg->m_chkOffline.IsWindowEnabled());
+
+    const HWND other = Item(IDC_OTHER_PROPERTIES);
+    ::SendMessageW(other, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::SendMessageW(other, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    PumpMessages();
+    EXPECT_FALSE(dlg->m_editValue.IsReadOnly());
+}
+
+TEST_F(MainDlgTest, OpensAtTheDefaultSizeCentred) {
+    const RECT window = dlg->GetWindowRect();
+    EXPECT_EQ(window.right - window.left, 800);
+    EXPECT_EQ(window.bottom - window.top, 600);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromWindow(dlg->m_hWnd, MONITOR_DEFAULTTONEAREST), &info);
+    EXPECT_NEAR((window.left + window.right) / 2, (info.rcWork.left + info.rcWork.right) / 2, 1);
+    EXPECT_NEAR((window.top + window.bottom) / 2, (info.rcWork.top + info.rcWork.bottom) / 2, 1);
+}
+
+TEST_F(MainDlgTest, ResizingMovesExactlyFiveControls) {
+    std::map<HWND, RECT> before;
+    for (HWND child = ::GetWindow(dlg->m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        before[child] = RectOf(child);
+    }
+    dlg->MoveWindow(0, 0, 1000, 700, true);
+    PumpMessages();
+    const RECT client = dlg->GetClientRect();
+    const int cx = client.right;
+    const int cy = client.bottom;
+
+    struct Stretched {
+        const char* label;
+        int id;
+        int rightMargin;
+        int bottomMargin;  // -1: height kept
+    };
+    const Stretched stretched[] = {
+        {"output pane", IDC_OUTPUT, 12, 10},      {"value edit", IDC_PROPERTY_VALUE, 18, -1},
+        {"file list", IDC_FILE_LIST, 12, -1},     {"property frame", IDC_PROPERTY_FRAME, 12, -1},
+        {"top line", IDC_TOP_LINE, 12, -1},
+    };
+    for (const Stretched& s : stretched) {
+        SCOPED_TRACE(s.label);
+        const HWND child = Item(s.id);
+        const RECT was = before.at(child);
+        const RECT now = RectOf(child);
+        EXPECT_EQ(now.left, was.left);
+        EXPECT_EQ(now.top, was.top);
+        EXPECT_EQ(now.right, cx - s.rightMargin);
+        EXPECT_EQ(now.bottom, s.bottomMargin < 0 ? was.bottom : cy - s.bottomMargin);
+        before.erase(child);
+    }
+    // Everything else from the template stays where it was (the frame's caption and close
+    // button follow the width on their own).
+    for (const auto& [child, was] : before) {
+        const int id = ::GetDlgCtrlID(child);
+        const bool frameControl = id == IDCANCEL || (id == 0xFFFF && CWnd::FromHandlePermanent(child));
+        if (frameControl) {
+            continue;
+        }
+        SCOPED_TRACE(::GetDlgCtrlID(child));
+        const RECT now = RectOf(child);
+        EXPECT_TRUE(::EqualRect(&now, &was));
+    }
+    EXPECT_EQ(dlg->m_nWidth, cx) << "the restored size is remembered";
+    EXPECT_EQ(dlg->m_nHeight, cy);
+}
+
+TEST_F(MainDlgTest, MinimumTrackingSize) {
+    MINMAXINFO info{};
+    dlg->SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 800);
+    EXPECT_EQ(info.ptMinTrackSize.y, 600);
+}
+
+TEST_F(MainDlgTest, EscapeAndEnterDoNotClose) {
+    const HWND filter = Item(IDC_FILTER);
+    ::SetFocus(filter);
+    PressKey(filter, VK_ESCAPE);
+    EXPECT_TRUE(dlg->IsWindowVisible()) << "Escape";
+    PressKey(filter, VK_RETURN);
+    EXPECT_TRUE(dlg->IsWindowVisible()) << "Enter";
+    PressKey(Item(IDC_FILE_LIST), VK_ESCAPE);
+    EXPECT_TRUE(dlg->IsWindowVisible()) << "Escape in the list";
+
+    // The same path does close the window for a real cancel, so the checks above can fail.
+    dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_FALSE(dlg->IsWindowVisible());
+}
+
+TEST_F(MainDlgTest, DeleteKeyRemovesSelectedPropertyNames) {
+    for (const wchar_t* name : {L"Summary_Author", L"Summary_Subject", L"Summary_Title"}) {
+        dlg->m_lstProperties.AddString(name);
+        dlg->m_mapPropertyValues[name] = std::wstring(L"value of ") + name;
+    }
+    dlg->m_lstProperties.SetSel(0, true);  // sorted: Author, Subject, Title
+    dlg->m_lstProperties.SetSel(2, true);
+
+    // Delete elsewhere does nothing to the list.
+    const HWND filter = Item(IDC_FILTER);
+    ::SetFocus(filter);
+    PressKey(filter, VK_DELETE);
+    EXPECT_EQ(dlg->m_lstProperties.GetCount(), 3);
+
+    dlg->m_lstProperties.SetFocus();
+    ASSERT_EQ(::GetFocus(), dlg->m_lstProperties.m_hWnd);
+    PressKey(dlg->m_lstProperties.m_hWnd, VK_DELETE);
+    ASSERT_EQ(dlg->m_lstProperties.GetCount(), 1);
+    EXPECT_EQ(dlg->m_lstProperties.GetText(0), L"Summary_Subject");
+    EXPECT_EQ(dlg->m_mapPropertyValues.size(), 1u);
+    EXPECT_EQ(dlg->m_mapPropertyValues.count(L"Summary_Subject"), 1u);
+}
+
+TEST(MainDlgStartTest, CreatesThePerUserFolder) {
+    const std::wstring folder = GetAppDataFolder() + L"Quillmark\\";
+    ASSERT_TRUE(RemoveTree(folder));
+    ASSERT_FALSE(PathExists(folder));
+    CMainDlg dlg;
+    EXPECT_EQ(dlg.m_strAppDataDir, folder);
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_TRUE(PathExists(folder));
+}
+
+// A dialog that records the messages its object sees.
+class RecordingDialog : public CDialog {
+public:
+    RecordingDialog() : CDialog(IDD_SKIN_DIALOG) {}
+    std::vector<UINT> seen;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        seen.push_back(message);
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(DialogTest, TheObjectSeesEveryMessageFromTheFirst) {
+    RecordingDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    ASSERT_FALSE(dialog.seen.empty());
+    const auto position = [&](UINT message) {
+        return std::find(dialog.seen.begin(), dialog.seen.end(), message) - dialog.seen.begin();
+    };
+    const auto end = static_cast<std::ptrdiff_t>(dialog.seen.size());
+    EXPECT_LT(position(WM_NCCREATE), end) << "creation messages reach the object";
+    EXPECT_LT(position(WM_CREATE), end);
+    EXPECT_LT(position(WM_NCCREATE), position(WM_INITDIALOG));
+    dialog.DestroyWindow();
+    EXPECT_EQ(dialog.seen.back(), static_cast<UINT>(WM_NCDESTROY));
+    EXPECT_EQ(dialog.m_hWnd, nullptr) << "the object forgets its window";
+}
+
+}  // namespace
