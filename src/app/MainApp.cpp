@@ -3,7 +3,19 @@
 #include "app/MainDlg.h"
 #include "support/Folders.h"
 
+#include <ole2.h>
+
+#include <stdlib.h>
+#include <time.h>
+
 BOOL CMainApp::InitInstance() {
+    // The C runtime reads a TZ variable in its own format (and misreads zone names such as
+    // Europe/Berlin); without it, it follows the system's zone as the file-time calls do.
+    _wputenv(L"TZ=");
+    _tzset();
+    // The folder chooser and the document property storage need COM on this thread.
+    ::OleInitialize(nullptr);
+
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = 0xFF;
@@ -15,6 +27,7 @@ BOOL CMainApp::InitInstance() {
         dialog.DoModal();
         m_pMainWnd = nullptr;
     }
+    ::OleUninitialize();
     // No message loop of our own: the program ends with the main window.
     return FALSE;
 }

@@ -182,6 +182,24 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
         case IDC_OTHER_PROPERTIES:
             OnOtherProperties();
             return TRUE;
+        case IDC_ADD_FILES:
+            OnAddFiles();
+            return TRUE;
+        case IDC_ADD_FOLDER:
+            OnAddFolder();
+            return TRUE;
+        case IDC_SELECT_ALL:
+            OnSelectAll();
+            return TRUE;
+        case IDC_REVERT_SEL:
+            OnRevertSel();
+            return TRUE;
+        case IDC_REMOVE:
+            OnRemove();
+            return TRUE;
+        case IDC_REMOVE_ALL:
+            OnRemoveAll();
+            return TRUE;
         default:
             break;
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Controls.h"
+#include "filelist/PathIndex.h"
 #include "framework/Dialog.h"
 #include "skin/MacCheckBox.h"
 #include "skin/SkinFrameEx.h"
@@ -13,6 +14,7 @@
 #include <vector>
 
 struct CFileBackup;
+struct FolderIdentity;
 
 class CMainDlg : public CDialog {
 public:
@@ -40,7 +42,7 @@ public:
     CButton m_btnRemoveAll;
     CListCtrl m_listFiles;
     CSkinFrameEx m_skin;
-    std::vector<std::wstring> m_arrFiles;
+    CPathIndex m_arrFiles;
     CMacCheckBox m_chkSetFileTime;
     CMacCheckBox m_chkSetFileAttributes;
     CMacCheckBox m_chkOtherProperties;
@@ -84,8 +86,22 @@ protected:
     void OnSize(UINT type, int cx, int cy) override;
     void OnDestroy() override;
     void OnGetMinMaxInfo(MINMAXINFO* info) override;
+    void OnDropFiles(HDROP drop) override;
 
 public:
+    // The file list: rows from the master list through the filter.
+    void FillFileList();
+    void OnSelectAll();
+    void OnRevertSel();
+    void OnRemove();
+    void OnRemoveAll();
+
+    // Adding files and folders.
+    void OnAddFiles();
+    void OnAddFolder();
+    // Appends what a folder pattern ("...\*.*") finds, descending when "Sub dir" is ticked.
+    void ScanFolder(const std::wstring& pattern);
+
     // Editing groups: enabling follows the group switches.
     void OnSetFileTime();
     void OnSetFileAttributes();
@@ -102,5 +118,7 @@ private:
     bool ConfirmExit();
 
     void InsertListColumns();
+    void FillRowTexts(int row, const std::wstring& path);
+    void ScanFolderLevel(const std::wstring& pattern, std::vector<FolderIdentity>& descent);
     void DeleteSelectedPropertyNames();
 };

@@ -1,0 +1,227 @@
+// Adding paths: the file-open dialog, a chosen folder and its scan, and dropped files.
+#include "filelist/AddFiles.h"
+
+#include "app/MainDlg.h"
+#include "support/ErrorLog.h"
+#include "support/Folders.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <optional>
+#include <vector>
+
+std::wstring g_strBrowseFolder;
+bool g_bBrowseAccepted = false;
+
+namespace {
+
+constexpr DWORD kOpenResultChars = 65536;
+
+// The paths of a multi-select file-open result: one full path, or a folder followed by names.
+std::vector<std::wstring> SplitOpenResult(const std::vector<wchar_t>& buffer, WORD fileOffset) {
+    std::vector<std::wstring> paths;
+    const std::wstring first(buffer.data());
+    if (fileOffset > 0 && fileOffset <= first.size() && buffer[fileOffset - 1] != L'\0') {
+        paths.push_back(first);
+        return paths;
+    }
+    const std::wstring folder = first.empty() || first.back() == L'\\' ? first : first + L"\\";
+    for (size_t at = first.size() + 1; at < buffer.size() && buffer[at] != L'\0';) {
+        const std::wstring name(buffer.data() + at);
+        paths.push_back(folder + name);
+        at += name.size() + 1;
+    }
+    return paths;
+}
+
+// The identity of a folder, to notice a link that leads back to a folder being scanned.
+std::optional<FolderIdentity> IdentifyFolder(const std::wstring& folder) {
+    HANDLE handle = ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL ok = ::GetFileInformationByHandle(handle, &info);
+    ::CloseHandle(handle);
+    if (!ok || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) {
+        return std::nullopt;
+    }
+    return FolderIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+}  // namespace
+
+BOOL BrowseForFolder(const std::wstring& title, HWND owner, std::wstring& folder) {
+    const std::wstring shownTitle = title.empty() ? L"Please select folder:" : title;
+    g_strBrowseFolder = folder;
+    g_bBrowseAccepted = false;
+
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.lpszTitle = shownTitle.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_EDITBOX | BIF_VALIDATE;
+    info.lpfn = BrowseCallbackProc;
+    info.lParam = 0;
+    if (PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&info)) {
+        wchar_t path[MAX_PATH] = {};
+        const BOOL gotPath = ::SHGetPathFromIDListW(chosen, path);
+        ::CoTaskMemFree(chosen);
+        if (gotPath) {
+            folder = path;
+            return TRUE;
+        }
+    }
+    if (g_bBrowseAccepted) {
+        folder = g_strBrowseFolder;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM lParam, LPARAM) noexcept {
+    try {
+        std::wstring buffer = g_strBrowseFolder;
+        switch (message) {
+        case BFFM_INITIALIZED:
+            ::SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(buffer.c_str()));
+            break;
+        case BFFM_SELCHANGED: {
+            wchar_t path[MAX_PATH] = {};
+            if (::SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path)) {
+                buffer = path;
+                ::SendMessageW(hwnd, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(buffer.c_str()));
+            }
+            for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+                wchar_t className[256] = {};
+                ::GetClassNameW(child, className, 256);
+                if (::lstrcmpiW(className, L"Edit") == 0) {
+                    ::SetWindowTextW(child, buffer.c_str());
+                    break;
+                }
+            }
+            break;
+        }
+        case BFFM_VALIDATEFAILEDW:
+            buffer = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+            if (!EnsureDirectory(buffer)) {
+                return 1;  // keep the chooser open
+            }
+            g_bBrowseAccepted = true;
+            g_strBrowseFolder = buffer;
+            return 0;
+        default:
+            break;
+        }
+    } catch (...) {
+    }
+    return 0;
+}
+
+void CMainDlg::OnAddFiles() {
+    std::vector<wchar_t> result(kOpenResultChars, L'\0');
+    // A last folder too long for the dialog's starting-folder buffer is not cut: the dialog
+    // then starts where the system chooses.
+    const std::wstring startFolder = m_strLastFolder.size() < MAX_PATH ? m_strLastFolder : std::wstring();
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = m_hWnd;
+    dialog.lpstrFile = result.data();
+    dialog.nMaxFile = kOpenResultChars;
+    dialog.lpstrInitialDir = startFolder.empty() ? nullptr : startFolder.c_str();
+    dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    if (!::GetOpenFileNameW(&dialog)) {
+        return;
+    }
+    for (const std::wstring& path : SplitOpenResult(result, dialog.nFileOffset)) {
+        const size_t slash = path.rfind(L'\\');
+        m_strLastFolder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+        m_arrFiles.AddUnique(path);
+    }
+    FillFileList();
+}
+
+void CMainDlg::OnAddFolder() {
+    if (!BrowseForFolder(L"", nullptr, m_strLastFolder)) {
+        return;
+    }
+    m_arrFiles.Append(m_strLastFolder);
+    if (m_strLastFolder.empty() || m_strLastFolder.back() != L'\\') {
+        m_strLastFolder += L'\\';
+    }
+    ScanFolder(m_strLastFolder + L"*.*");
+    FillFileList();
+}
+
+void CMainDlg::ScanFolder(const std::wstring& pattern) {
+    std::vector<FolderIdentity> descent;
+    ScanFolderLevel(pattern, descent);
+}
+
+void CMainDlg::ScanFolderLevel(const std::wstring& pattern, std::vector<FolderIdentity>& descent) {
+    // A pattern too long for the finder finds nothing, as it would on the platform; it is not cut.
+    if (pattern.size() >= MAX_PATH) {
+        return;
+    }
+    const std::wstring folder = pattern.substr(0, pattern.rfind(L'\\') + 1);
+    const std::optional<FolderIdentity> identity = IdentifyFolder(folder);
+    if (identity) {
+        for (const FolderIdentity& ancestor : descent) {
+            if (ancestor == *identity) {
+                return;  // a link back into the folders being scanned
+            }
+        }
+        descent.push_back(*identity);
+    }
+
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(pattern.c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        const bool subDirs = m_chkSubDir.IsChecked() != FALSE;
+        const bool includePath = m_chkIncludePath.IsChecked() != FALSE;
+        const bool pathOnly = m_chkPathOnly.IsChecked() != FALSE;
+        do {
+            const std::wstring name = data.cFileName;
+            const bool dots = name == L"." || name == L"..";
+            const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            const std::wstring path = folder + name;
+            // A sub-folder's contents enter the list before the sub-folder itself.
+            if (subDirs && !dots && isFolder) {
+                ScanFolderLevel(path + L"\\*.*", descent);
+            }
+            if (dots || (isFolder && !includePath)) {
+                continue;
+            }
+            m_arrFiles.RemoveEquivalents(path);
+            if (pathOnly && !isFolder) {
+                continue;
+            }
+            m_arrFiles.Append(path);
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    if (identity) {
+        descent.pop_back();
+    }
+}
+
+void CMainDlg::OnDropFiles(HDROP drop) {
+    if (!drop) {
+        LogError(L"OnDropFiles: hDropInfo is NULL.");
+        return;
+    }
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT index = 0; index < count; ++index) {
+        // Asked for its length first, so a long path is taken whole.
+        const UINT length = ::DragQueryFileW(drop, index, nullptr, 0);
+        std::vector<wchar_t> path(length + 1, L'\0');
+        const UINT copied = ::DragQueryFileW(drop, index, path.data(), length + 1);
+        if (copied > 0) {
+            m_arrFiles.Append(std::wstring(path.data(), copied));
+        }
+    }
+    FillFileList();
+    ::DragFinish(drop);
+}

@@ -1,0 +1,31 @@
+// Reading, writing and showing a file's three times.
+#pragma once
+
+#include "filelist/TimeValues.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+// Stored for a time the file has but the program cannot hold (before 1970, or after the
+// year 3000): it shows as an empty text and is never written.
+inline constexpr TimeSeconds kUnrepresentableTime = -1;
+
+// Fills the three times of a file or folder. False, with the status untouched, when the path
+// is too long or cannot be found; false too when one of its times cannot be held, which then
+// holds kUnrepresentableTime while the others are filled.
+bool GetFileStatus(const std::wstring& path, FileStatus& status);
+
+// Writes the times of a regular file; a time of 0 (or one that could not be held) is left as
+// the file has it, and a status whose last-write time is 0 writes nothing. The attributes are left as they are.
+bool WriteFileStatus(const std::wstring& path, const FileStatus& status);
+
+// The UTC file time of t, through the local fields of t and the offset in force now.
+std::optional<FILETIME> TimeToFileTime(TimeSeconds t);
+
+// The local calendar fields of a time through the local-time rule; empty outside the span.
+std::optional<TimeSeconds> LocalFieldsToTimeSeconds(const CalendarTime& fields);
+
+// The list's text of a time in local time, "MM/DD/YY HH:MM:SS"; empty when it cannot be formed.
+std::wstring FormatListTime(TimeSeconds t);
