@@ -1,5 +1,6 @@
 #include "app/MainDlg.h"
 
+#include "MainDlgFixture.h"
 #include "TestSupport.h"
 #include "app/Version.h"
 #include "resources/resource.h"
@@ -13,20 +14,8 @@
 
 namespace {
 
-class MainDlgTest : public ::testing::Test {
+class MainDlgTest : public MainDlgFixture {
 protected:
-    void SetUp() override {
-        dlg = std::make_unique<CMainDlg>();
-        ASSERT_TRUE(dlg->Create());
-        ::SetForegroundWindow(dlg->m_hWnd);
-        PumpMessages();
-    }
-    void TearDown() override {
-        dlg.reset();
-        PumpMessages();
-    }
-
-    HWND Item(int id) const { return ::GetDlgItem(dlg->m_hWnd, id); }
     RECT RectOf(HWND child) const {
         RECT rect{};
         ::GetWindowRect(child, &rect);
@@ -39,8 +28,6 @@ protected:
         ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
         PumpMessages();
     }
-
-    std::unique_ptr<CMainDlg> dlg;
 };
 
 TEST_F(MainDlgTest, FirstStartState) {
@@ -90,17 +77,11 @@ TEST_F(MainDlgTest, GroupSwitchesEnableTheirControls) {
     EXPECT_FALSE(dlg->m_chkArchive.IsWindowEnabled()) << "the attribute group is untouched";
 
     // A real click on the attribute switch: the handler runs after the box has toggled.
-    const HWND attributes = Item(IDC_SET_FILE_ATTRIBUTES);
-    ::SendMessageW(attributes, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    ::SendMessageW(attributes, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-    PumpMessages();
+    Click(IDC_SET_FILE_ATTRIBUTES);
     EXPECT_TRUE(dlg->m_chkNormal.IsWindowEnabled());
     EXPECT_TRUE(dlg->m_chkOffline.IsWindowEnabled());
 
-    const HWND other = Item(IDC_OTHER_PROPERTIES);
-    ::SendMessageW(other, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    ::SendMessageW(other, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-    PumpMessages();
+    Click(IDC_OTHER_PROPERTIES);
     EXPECT_FALSE(dlg->m_editValue.IsReadOnly());
 }
 
