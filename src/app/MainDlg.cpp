@@ -200,9 +200,37 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
         case IDC_REMOVE_ALL:
             OnRemoveAll();
             return TRUE;
+        case IDC_NORMAL:
+            OnNormal();
+            return TRUE;
+        case IDC_ARCHIVE:
+            OnArchive();
+            return TRUE;
+        case IDC_READ_ONLY:
+            OnReadOnly();
+            return TRUE;
+        case IDC_HIDDEN:
+            OnHidden();
+            return TRUE;
+        case IDC_SYSTEM:
+            OnSystem();
+            return TRUE;
+        case IDC_TEMPORARY:
+            OnTemporary();
+            return TRUE;
+        case IDC_OFFLINE:
+            OnOffline();
+            return TRUE;
+        case IDC_NOT_CONTENT_INDEXED:
+            OnNotContentIndexed();
+            return TRUE;
         default:
             break;
         }
+    }
+    if (code == EN_CHANGE && id == IDC_FILTER) {
+        OnFilterChange();
+        return TRUE;
     }
     return CDialog::OnCommand(id, code, control);
 }

@@ -4,12 +4,15 @@
 
 #include "framework/Controls.h"
 #include "filelist/PathIndex.h"
+#include "filelist/TimeValues.h"
 #include "framework/Dialog.h"
 #include "skin/MacCheckBox.h"
 #include "skin/SkinFrameEx.h"
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -107,6 +110,28 @@ public:
     void OnSetFileAttributes();
     void OnOtherProperties();
 
+    // The time group.
+    // The new time from the date and time pickers; empty when it cannot be written.
+    std::optional<TimeSeconds> ComposeNewTime() const;
+    bool ChangeFileTime(const std::wstring& path);
+    bool SetDirTime(const FileStatus& status, const std::wstring& path);
+
+    // The attribute group.
+    void OnNormal();
+    void OnArchive();
+    void OnReadOnly();
+    void OnHidden();
+    void OnSystem();
+    void OnTemporary();
+    void OnOffline();
+    void OnNotContentIndexed();
+    DWORD ComposeAttributes();
+    bool ChangeFileAttributes(const std::wstring& path);
+    void SetAttributeBoxesFromFile(const std::wstring& path);
+
+    // The filter.
+    void OnFilterChange();
+
     // Undo records.
     void ClearBackup();
 
@@ -118,6 +143,9 @@ private:
     bool ConfirmExit();
 
     void InsertListColumns();
+    // The seven attribute boxes besides "Normal", with their bits.
+    std::vector<std::pair<CMacCheckBox*, DWORD>> AttributeBoxes();
+    void OnAttributeBox(CMacCheckBox& box);
     void FillRowTexts(int row, const std::wstring& path);
     void ScanFolderLevel(const std::wstring& pattern, std::vector<FolderIdentity>& descent);
     void DeleteSelectedPropertyNames();

@@ -41,6 +41,11 @@ void CMainDlg::FillRowTexts(int row, const std::wstring& path) {
     m_listFiles.SetItemText(row, 4, FormatAttributeLetters(attributes));
 }
 
+void CMainDlg::OnFilterChange() {
+    // The rows follow every keystroke.
+    FillFileList();
+}
+
 void CMainDlg::OnSelectAll() {
     for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
         m_listFiles.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);

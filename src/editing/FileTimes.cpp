@@ -1,0 +1,79 @@
+// The time group: the new time from the two pickers and setting the chosen times of a file or
+// folder.
+#include "app/MainDlg.h"
+
+#include "filelist/FileStatus.h"
+#include "support/ErrorLog.h"
+
+namespace {
+
+// A time the group never writes: "no time" or one the program cannot hold.
+bool IsAbsent(TimeSeconds t) {
+    return t == 0 || t == kUnrepresentableTime;
+}
+
+}  // namespace
+
+std::optional<TimeSeconds> CMainDlg::ComposeNewTime() const {
+    SYSTEMTIME date{};
+    SYSTEMTIME time{};
+    if (!m_dtpDate.GetTime(date) || !m_dtpTime.GetTime(time)) {
+        return std::nullopt;
+    }
+    const CalendarTime fields{date.wYear, date.wMonth, date.wDay, time.wHour, time.wMinute, time.wSecond};
+    const std::optional<TimeSeconds> composed = LocalFieldsToTimeSeconds(fields);
+    // A date before 1900 would come out as "no time", which writes nothing: refuse it.
+    if (!composed || *composed == 0) {
+        return std::nullopt;
+    }
+    return composed;
+}
+
+bool CMainDlg::ChangeFileTime(const std::wstring& path) {
+    const bool create = m_chkCreateTime.IsChecked() != FALSE;
+    const bool modify = m_chkModifyTime.IsChecked() != FALSE;
+    const bool access = m_chkAccessTime.IsChecked() != FALSE;
+    if (!create && !modify && !access) {
+        return false;
+    }
+    FileStatus status;
+    GetFileStatus(path, status);
+    const std::optional<TimeSeconds> newTime = ComposeNewTime();
+    if (!newTime) {
+        return false;
+    }
+    if (create) status.m_ctime = *newTime;
+    if (access) status.m_atime = *newTime;
+    if (modify) status.m_mtime = *newTime;
+
+    // A file that can be opened exclusively for reading is a plain file nobody else holds.
+    if (path.size() < MAX_PATH) {
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file);
+            return WriteFileStatus(path, status);
+        }
+    }
+    return SetDirTime(status, path);
+}
+
+bool CMainDlg::SetDirTime(const FileStatus& status, const std::wstring& path) {
+    HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        LogError(L"(SetDirTime) Directory open failed, error: %d", static_cast<int>(::GetLastError()));
+        return false;
+    }
+    // A time that was not read (the folder's status could not be had) is passed as absent, so
+    // the folder keeps it rather than getting 1970.
+    const auto convert = [](TimeSeconds t) { return IsAbsent(t) ? std::nullopt : TimeToFileTime(t); };
+    const std::optional<FILETIME> accessed = convert(status.m_atime);
+    const std::optional<FILETIME> created = convert(status.m_ctime);
+    const std::optional<FILETIME> modified = convert(status.m_mtime);
+    const bool unconvertible = (!IsAbsent(status.m_atime) && !accessed) || (!IsAbsent(status.m_ctime) && !created) ||
+                               (!IsAbsent(status.m_mtime) && !modified);
+    const BOOL ok = !unconvertible && ::SetFileTime(handle, created ? &*created : nullptr,
+                                                    accessed ? &*accessed : nullptr, modified ? &*modified : nullptr);
+    ::CloseHandle(handle);
+    return ok != FALSE;
+}
