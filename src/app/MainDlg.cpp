@@ -232,7 +232,24 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
         OnFilterChange();
         return TRUE;
     }
+    if (code == LBN_SELCHANGE && id == IDC_PROPERTY_NAMES) {
+        OnSelChangeProperties();
+        return TRUE;
+    }
+    if (code == EN_KILLFOCUS && id == IDC_PROPERTY_VALUE) {
+        OnKillFocusValue();
+        return TRUE;
+    }
     return CDialog::OnCommand(id, code, control);
+}
+
+BOOL CMainDlg::OnNotify(NMHDR* header, LRESULT* result) {
+    if (header->idFrom == IDC_FILE_LIST && header->code == LVN_ITEMCHANGED) {
+        *result = 0;
+        OnItemChangedFileList(*reinterpret_cast<const NMLISTVIEW*>(header));
+        return TRUE;
+    }
+    return CDialog::OnNotify(header, result);
 }
 
 void CMainDlg::OnPaint() {

@@ -84,6 +84,7 @@ protected:
     void OnCancel() override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnCommand(UINT id, UINT code, HWND control) override;
+    BOOL OnNotify(NMHDR* header, LRESULT* result) override;
     void OnPaint() override;
     HCURSOR OnQueryDragIcon() override;
     void OnSize(UINT type, int cx, int cy) override;
@@ -131,6 +132,13 @@ public:
 
     // The filter.
     void OnFilterChange();
+
+    // The property group and the rows after Apply and Undo.
+    void OnItemChangedFileList(const NMLISTVIEW& change);
+    void ShowFileInfo(const std::wstring& path);
+    void RefreshRows();
+    void OnSelChangeProperties();
+    void OnKillFocusValue();
 
     // Undo records.
     void ClearBackup();
