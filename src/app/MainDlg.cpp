@@ -85,6 +85,8 @@ BOOL CMainDlg::OnInitDialog() {
     m_skin.AttachMain(this, theme, m_strAppDataDir, kProductName);
 
     InsertListColumns();
+    // The output pane grows with every pass; lift the edit control's default 32K limit.
+    m_editOutput.LimitText(0);
     m_listFiles.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP, 0);
 
     // The time kinds always start ticked, whatever was saved.
@@ -182,6 +184,12 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
         case IDC_OTHER_PROPERTIES:
             OnOtherProperties();
             return TRUE;
+        case IDC_APPLY:
+            OnApplyChanges();
+            return TRUE;
+        case IDC_UNDO:
+            OnUndoChanges();
+            return TRUE;
         case IDC_ADD_FILES:
             OnAddFiles();
             return TRUE;
@@ -244,6 +252,10 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 BOOL CMainDlg::OnNotify(NMHDR* header, LRESULT* result) {
+    if (header->idFrom == IDC_FILE_LIST && header->code == LVN_DELETEALLITEMS) {
+        *result = TRUE;  // no notification per deleted row
+        return TRUE;
+    }
     if (header->idFrom == IDC_FILE_LIST && header->code == LVN_ITEMCHANGED) {
         *result = 0;
         OnItemChangedFileList(*reinterpret_cast<const NMLISTVIEW*>(header));

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <string>
 #include <vector>
@@ -73,7 +74,7 @@ public:
     int m_bMaximized = 0;
     std::map<std::wstring, std::wstring> m_mapPropertyValues;
     std::map<int, std::wstring> m_mapPropertyNames;
-    std::map<std::wstring, std::unique_ptr<CFileBackup>> m_mapBackup;
+    std::unordered_map<std::wstring, std::unique_ptr<CFileBackup>> m_mapBackup;
 
     // The nineteen check boxes, in template order, for code that treats them alike.
     std::vector<CMacCheckBox*> AllCheckBoxes();
@@ -116,6 +117,9 @@ public:
     std::optional<TimeSeconds> ComposeNewTime() const;
     bool ChangeFileTime(const std::wstring& path);
     bool SetDirTime(const FileStatus& status, const std::wstring& path);
+    // Writes the three times by the route the file allows: the file write for a plain file
+    // nobody holds, else the folder route.
+    bool WriteTimes(const std::wstring& path, const FileStatus& status);
 
     // The attribute group.
     void OnNormal();
@@ -140,8 +144,14 @@ public:
     void OnSelChangeProperties();
     void OnKillFocusValue();
 
-    // Undo records.
+    // Apply and Undo.
+    void OnApplyChanges();
+    void OnUndoChanges();
+    void AppendOutput(const std::wstring& text);
+    bool ChangeFileProperties(const std::wstring& path);
+    void BackupFile(const std::wstring& path);
     void ClearBackup();
+    static const wchar_t* const kSeparatorLine;
 
 private:
     // Start-up and shutdown steps that other parts of the program complete.
@@ -154,6 +164,8 @@ private:
     // The seven attribute boxes besides "Normal", with their bits.
     std::vector<std::pair<CMacCheckBox*, DWORD>> AttributeBoxes();
     void OnAttributeBox(CMacCheckBox& box);
+    // The rollback lines of one file, in the order times, attributes, properties.
+    std::wstring RollBackFile(const std::wstring& path, const CFileBackup& record);
     void FillRowTexts(int row, const std::wstring& path);
     void ScanFolderLevel(const std::wstring& pattern, std::vector<FolderIdentity>& descent);
     void DeleteSelectedPropertyNames();

@@ -45,7 +45,10 @@ bool CMainDlg::ChangeFileTime(const std::wstring& path) {
     if (create) status.m_ctime = *newTime;
     if (access) status.m_atime = *newTime;
     if (modify) status.m_mtime = *newTime;
+    return WriteTimes(path, status);
+}
 
+bool CMainDlg::WriteTimes(const std::wstring& path, const FileStatus& status) {
     // A file that can be opened exclusively for reading is a plain file nobody else holds.
     if (path.size() < MAX_PATH) {
         HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

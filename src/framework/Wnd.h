@@ -114,10 +114,10 @@ private:
     };
     CurrentMessage m_current{};
     bool m_bSubclassed = false;
+    WNDPROC m_pfnSuper = nullptr;  // the window procedure ours sits in front of
 
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR idSubclass, DWORD_PTR refData) noexcept;
+    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK CbtHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
 protected:

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and runs each under Wine in a quiet prefix of its own. Every benchmark
+# prints lines of the form "name N=... ratio=... ours_s=... bare_s=...": the ratio of our time
+# to that of the bare platform calls, both measured in the same run.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+source tools/wine-env.sh
+
+# The benchmark programs, in the order they run (targets of bench/CMakeLists.txt).
+BENCHES=(
+  AddFolderBench
+)
+
+fail() { echo "bench/run.sh: $*" >&2; quill_stop_server; exit 1; }
+
+cmake --preset "$QUILL_PRESET" >/dev/null || fail "configure $QUILL_PRESET failed"
+cmake --build --preset "$QUILL_PRESET" --target "${BENCHES[@]}" >&2 || fail "build failed"
+
+quill_make_prefix bench null || fail "no Wine prefix"
+quill_use_prefix bench
+quill_start_server
+
+status=0
+for bench in "${BENCHES[@]}"; do
+  exe="build/$QUILL_PRESET/bench/$bench.exe"
+  [ -f "$exe" ] || exe="build/$QUILL_PRESET/$bench.exe"
+  if ! TZ=UTC "$QUILL_WINE" "$exe" </dev/null | tr -d '\r'; then
+    echo "bench/run.sh: $bench failed" >&2
+    status=1
+  fi
+done
+
+quill_stop_server
+exit $status

@@ -1,0 +1,184 @@
+#include "dialogs/MacMessageDlg.h"
+
+#include "framework/Gdi.h"
+#include "resources/resource.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr int kButtonWidth = 68;
+constexpr int kButtonHeight = 23;
+// Two buttons and the 40-pixel gap between them.
+constexpr int kButtonPairWidth = 2 * kButtonWidth + 40;
+constexpr int kMinBoxWidth = 220;
+constexpr wchar_t kDontShowText[] = L"Do not show me this dialog again.";
+
+RECT ButtonAt(int x, int y) {
+    return RECT{x, y, x + kButtonWidth, y + kButtonHeight};
+}
+
+}  // namespace
+
+MessageBoxLayout LayOutMessageBox(int textWidth, int wrappedHeight, int maxWidth, int type, bool showCheck) {
+    MessageBoxLayout layout;
+    const int tw = std::max(0, std::min(textWidth, maxWidth));
+    int height = std::max(0, wrappedHeight);
+    if (height < 60) {
+        height += 26;  // a short message keeps some air above the buttons
+    }
+    const bool yesNo = type == CMacMessageDlg::kTypeYesNo;
+    layout.showCheck = yesNo && showCheck;
+    layout.text = RECT{30, 50, 30 + tw, 50 + height};
+    layout.cyBox = height + 80 + (layout.showCheck ? 26 : 0);
+    layout.cxBox = tw + 55;
+    if (layout.cxBox < kMinBoxWidth) {
+        layout.cxBox = kMinBoxWidth;
+        layout.text.left = (kMinBoxWidth - tw) / 2;
+        layout.text.right = layout.text.left + tw;
+    }
+    if (yesNo) {
+        const int y = layout.cyBox - (layout.showCheck ? 56 : 40);
+        const int x = (layout.cxBox - kButtonPairWidth) / 2;
+        layout.button1 = ButtonAt(x, y);
+        layout.button2 = ButtonAt(x + kButtonWidth + 40, y);
+        layout.showButton2 = true;
+        if (layout.showCheck) {
+            layout.check = RECT{30, layout.cyBox - 25, layout.cxBox - 30, layout.cyBox - 10};
+        }
+    } else {
+        layout.button1 = ButtonAt((layout.cxBox - kButtonWidth) / 2, layout.cyBox - 40);
+    }
+    return layout;
+}
+
+CMacMessageDlg::CMacMessageDlg(CWnd* parent) : CDialog(IDD_SKIN_DIALOG, parent) {}
+
+CMacMessageDlg::~CMacMessageDlg() = default;
+
+int CMacMessageDlg::ShowMessage(const std::wstring& text, int type) {
+    m_strMessage = text;
+    m_nType = type;
+    // Without an owner of its own the box belongs to this thread's active window (the main
+    // window, in the program), which stays disabled while the box asks. A window that is not
+    // one of our objects is only borrowed by its handle for the time of the box.
+    CWnd* const ownParent = m_pParentWnd;
+    CWnd borrowedOwner;
+    if (!m_pParentWnd) {
+        if (const HWND active = ::GetActiveWindow()) {
+            m_pParentWnd = FromHandlePermanent(active);
+            if (!m_pParentWnd) {
+                borrowedOwner.m_hWnd = active;
+                m_pParentWnd = &borrowedOwner;
+            }
+        }
+    }
+    const INT_PTR result = DoModal();
+    m_pParentWnd = ownParent;
+    borrowedOwner.m_hWnd = nullptr;
+    return static_cast<int>(result);
+}
+
+BOOL CMacMessageDlg::PreTranslateMessage(MSG* msg) {
+    // Enter always answers with the first button and Escape with the second (hidden, but there,
+    // in the OK layout), whichever control has the focus: the skinned owner-drawn buttons never
+    // become the dialog's default button, and the plain ones must not behave otherwise.
+    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE) &&
+        (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
+        const int id = msg->wParam == VK_RETURN ? IDOK : IDCANCEL;
+        SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, id)));
+        return TRUE;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+BOOL CMacMessageDlg::OnCommand(UINT id, UINT code, HWND control) {
+    // Every way of closing the box, Escape and the window's close included, arrives here as
+    // IDOK or IDCANCEL; the check box's state is taken then, whatever the answer.
+    if (code == BN_CLICKED && (id == IDOK || id == IDCANCEL) && ::IsWindow(m_chkDontShow.m_hWnd)) {
+        m_bDontShowAgain = m_chkDontShow.IsChecked() != FALSE;
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+SIZE CMacMessageDlg::MeasureMessage(HFONT font) const {
+    CClientDC dc(m_hWnd);
+    DCStateGuard guard(dc.dc());
+    if (font) {
+        ::SelectObject(dc.dc(), font);
+    }
+    // The same flags as the static that shows the text: an "&" is shown as it is, tabs expand.
+    // Without word breaks the width is that of the longest line.
+    const int length = static_cast<int>(std::min<size_t>(m_strMessage.size(), INT_MAX));
+    RECT line{0, 0, 0, 0};
+    ::DrawTextW(dc.dc(), m_strMessage.c_str(), length, &line, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    RECT wrapped{0, 0, MessageWrapWidth(m_nMaxWidth), 0};
+    ::DrawTextW(dc.dc(), m_strMessage.c_str(), length, &wrapped,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    return SIZE{line.right - line.left, wrapped.bottom - wrapped.top};
+}
+
+bool CMacMessageDlg::CreateChild(CWnd& child, const wchar_t* className, const wchar_t* text, DWORD style,
+                                 const RECT& windowRect, UINT id, HFONT font) {
+    // The layout counts from the window's corner; the platform's caption and frame take the
+    // place of the skinned title bar and border, so children sit at the same window positions.
+    POINT clientOrigin{0, 0};
+    ::ClientToScreen(m_hWnd, &clientOrigin);
+    const RECT window = GetWindowRect();
+    RECT rect = windowRect;
+    ::OffsetRect(&rect, window.left - clientOrigin.x, window.top - clientOrigin.y);
+    if (!child.CreateEx(0, className, text, style, rect, m_hWnd, id)) {
+        return false;
+    }
+    child.SetFont(font, false);
+    return true;
+}
+
+void CMacMessageDlg::ShowCaption(const wchar_t* title) {
+    // The shared template has no caption: until the skinned title bar draws the title, the
+    // platform's caption shows it. Without the system menu it has no close button, like the
+    // skinned one; Alt+F4 still closes the box as Escape does.
+    const LONG_PTR style = ::GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style | WS_CAPTION) & ~static_cast<LONG_PTR>(WS_SYSMENU));
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowText(title);
+}
+
+BOOL CMacMessageDlg::OnInitDialog() {
+    const bool yesNo = m_nType == kTypeYesNo;
+    ShowCaption(yesNo ? L"Please select" : L"Message");
+
+    // Measured in the dialog's own font (Tahoma 9), which every control of the box shares.
+    const HFONT font = GetFont();
+    const SIZE extent = MeasureMessage(font);
+    const MessageBoxLayout layout = LayOutMessageBox(extent.cx, extent.cy, m_nMaxWidth, m_nType, m_bShowCheck);
+    MoveWindow(0, 0, layout.cxBox, layout.cyBox, false);
+    CDialog::OnInitDialog();
+    CenterWindow();
+
+    CreateChild(m_stcMessage, L"Static", m_strMessage.c_str(),
+                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX, layout.text, 0xFFFF, font);
+
+    const DWORD buttonStyle = WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT;
+    CreateChild(m_btn1, L"Button", yesNo ? L"&Yes" : L"&OK", buttonStyle | WS_VISIBLE, layout.button1, IDOK, font);
+    // The second button exists in both layouts, so that Escape and closing the window always mean it.
+    CreateChild(m_btn2, L"Button", L"&No", buttonStyle | (layout.showButton2 ? WS_VISIBLE : 0), layout.button2,
+                IDCANCEL, font);
+    if (layout.showCheck) {
+        // BS_CHECKBOX: the platform never toggles it; the box's own state is the truth.
+        CreateChild(m_chkDontShow, L"Button", kDontShowText, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX,
+                    layout.check, 0xFFFF, font);
+        m_chkDontShow.SetChecked(FALSE);
+    }
+    // The text's rectangle reaches into the row of the buttons when the message is short: at the
+    // bottom of the z-order (each new child goes below the earlier ones) and clipped by its
+    // siblings, the static never paints over them.
+    ::SetWindowPos(m_stcMessage.m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // m_nTheme is kept for the skinned look; the plain stand-in controls take no colours from it.
+
+    ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(m_hWnd);
+    return TRUE;  // the dialog manager gives the focus to the first button
+}

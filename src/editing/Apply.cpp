@@ -1,0 +1,83 @@
+// Apply Changes: every listed file gets the chosen groups of changes, each reported by a line.
+#include "app/MainDlg.h"
+
+#include "dialogs/MessageBox.h"
+#include "editing/FileBackup.h"
+#include "editing/SummaryProperties.h"
+#include "framework/WaitCursor.h"
+
+namespace {
+
+constexpr wchar_t kNoFilesNotice[] =
+    L"Please add files to the list using \"Add Files\" or \"Add Folder\" before press this button.";
+constexpr wchar_t kNoGroupNotice[] =
+    L"Please check select \"Set File Time\", \"Set File Attributes\", or \"Set File Properties\" before press this button.";
+
+}  // namespace
+
+const wchar_t* const CMainDlg::kSeparatorLine =
+    L"--------------------------------------------------------------------------------\r\n";
+
+void CMainDlg::OnApplyChanges() {
+    if (m_listFiles.GetItemCount() == 0) {
+        MacMessageBox(kNoFilesNotice, m_skin.GetTheme());
+        return;
+    }
+    const bool times = m_chkSetFileTime.IsChecked() != FALSE;
+    const bool attributes = m_chkSetFileAttributes.IsChecked() != FALSE;
+    const bool properties = m_chkOtherProperties.IsChecked() != FALSE;
+    if (!times && !attributes && !properties) {
+        MacMessageBox(kNoGroupNotice, m_skin.GetTheme());
+        return;
+    }
+    {
+        CWaitCursor wait;
+        ClearBackup();
+        for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
+            const std::wstring path = m_listFiles.GetItemText(row, 0);
+            BackupFile(path);
+            // The property write rewrites the file, so it goes first and the chosen times
+            // after it; the attributes go last, so a read-only bit blocks neither. The lines
+            // keep the order time, attributes, properties.
+            const bool propertiesDone = properties && ChangeFileProperties(path);
+            const bool timesDone = times && ChangeFileTime(path);
+            const bool attributesDone = attributes && ChangeFileAttributes(path);
+            std::wstring message;
+            if (times) {
+                message += path + (timesDone ? L" -- file time changed successfully!\r\n" : L" -- file time change failed.\r\n");
+            }
+            if (attributes) {
+                message += path + (attributesDone ? L" -- file attributes changed successfully!\r\n"
+                                                  : L" -- file attributes change failed.\r\n");
+            }
+            if (properties) {
+                message += path + (propertiesDone ? L" -- file properties changed successfully!\r\n"
+                                                  : L" -- file properties change failed.\r\n");
+            }
+            if (!message.empty()) {
+                AppendOutput(message);
+            }
+        }
+        m_btnUndo.EnableWindow(!m_mapBackup.empty());
+        AppendOutput(kSeparatorLine);
+    }
+    RefreshRows();
+}
+
+bool CMainDlg::ChangeFileProperties(const std::wstring& path) {
+    static const PropertyValues kNone;
+    const auto record = m_mapBackup.find(path);
+    return WriteSummaryProperties(path, m_mapPropertyNames, m_mapPropertyValues,
+                                  record != m_mapBackup.end() ? record->second->m_mapProperties : kNone);
+}
+
+void CMainDlg::AppendOutput(const std::wstring& text) {
+    // Appended at the end rather than by rewriting the whole pane; the pane then shows its
+    // last line at the top, as after a rewrite scrolled down by all but one line.
+    const int length = ::GetWindowTextLengthW(m_editOutput.m_hWnd);
+    m_editOutput.SetSel(length, length, true);
+    m_editOutput.ReplaceSel(text);
+    const int lastLine = m_editOutput.GetLineCount() - 1;
+    const int firstVisible = static_cast<int>(m_editOutput.SendMessage(EM_GETFIRSTVISIBLELINE));
+    m_editOutput.LineScroll(lastLine - firstVisible);
+}

@@ -1,0 +1,303 @@
+// Apply Changes and Undo Changes end to end, as a user drives them: files listed, groups
+// ticked, pickers, boxes and values set, the output pane and the files on disk read back.
+#include "MainDlgFixture.h"
+#include "editing/SummaryProperties.h"
+#include "filelist/FileStatus.h"
+#include "resources/resource.h"
+
+#include <objbase.h>
+
+#include <sstream>
+
+namespace {
+
+constexpr FMTID kSummary = {0xF29F85E0, 0x4FF9, 0x1068, {0xAB, 0x91, 0x08, 0x00, 0x2B, 0x27, 0xB3, 0xD9}};
+const std::wstring kSeparator(80, L'-');
+
+// Closes the next notice of this thread and keeps the texts it showed.
+struct NoticeCloser {
+    static HWND s_main;
+    static std::wstring s_seen;
+    static int s_count;
+
+    static BOOL CALLBACK Find(HWND hwnd, LPARAM found) {
+        wchar_t name[64] = {};
+        ::GetClassNameW(hwnd, name, 64);
+        if (hwnd != s_main && std::wstring(name) == L"#32770" && ::IsWindowVisible(hwnd)) {
+            *reinterpret_cast<HWND*>(found) = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static void CALLBACK Close(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND box = nullptr;
+        ::EnumThreadWindows(::GetCurrentThreadId(), Find, reinterpret_cast<LPARAM>(&box));
+        if (!box) return;
+        ::KillTimer(nullptr, id);
+        for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t text[512] = {};
+            ::GetWindowTextW(child, text, 512);
+            s_seen += std::wstring(text) + L"|";
+        }
+        ++s_count;
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    static void Arm(HWND main) {
+        s_main = main;
+        s_seen.clear();
+        s_count = 0;
+        ::SetTimer(nullptr, 0, 50, Close);
+    }
+};
+HWND NoticeCloser::s_main = nullptr;
+std::wstring NoticeCloser::s_seen;
+int NoticeCloser::s_count = 0;
+
+bool MakeDocument(const std::wstring& path, const char* title) {
+    IStorage* storage = nullptr;
+    if (FAILED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
+                                    nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&storage)))) {
+        return false;
+    }
+    IPropertySetStorage* sets = nullptr;
+    IPropertyStorage* set = nullptr;
+    bool ok = SUCCEEDED(storage->QueryInterface(IID_IPropertySetStorage, reinterpret_cast<void**>(&sets))) &&
+              SUCCEEDED(sets->Create(kSummary, nullptr, PROPSETFLAG_ANSI, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &set));
+    if (ok) {
+        PROPSPEC spec{};
+        spec.ulKind = PRSPEC_PROPID;
+        spec.propid = 2;
+        PROPVARIANT value;
+        ::PropVariantInit(&value);
+        value.vt = VT_LPSTR;
+        value.pszVal = const_cast<char*>(title);
+        ok = SUCCEEDED(set->WriteMultiple(1, &spec, &value, PID_FIRST_USABLE)) && SUCCEEDED(set->Commit(STGC_DEFAULT));
+        set->Release();
+    }
+    if (sets) sets->Release();
+    storage->Commit(STGC_DEFAULT);
+    storage->Release();
+    return ok;
+}
+
+ULONGLONG WriteTicks(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+ULONGLONG TicksOf(TimeSeconds t) {
+    return (static_cast<ULONGLONG>(t) + 11644473600ULL) * 10000000ULL;
+}
+
+class ApplyUndoTest : public MainDlgFixture {
+protected:
+    void SetUp() override {
+        MainDlgFixture::SetUp();
+        first = temp.path() + L"first.doc";
+        second = temp.path() + L"second.doc";
+        ASSERT_TRUE(MakeDocument(first, "First title"));
+        ASSERT_TRUE(MakeDocument(second, "Second title"));
+        for (const std::wstring& path : {first, second}) {
+            FileStatus old;
+            old.m_mtime = old.m_atime = kOld;
+            ASSERT_TRUE(WriteFileStatus(path, old));
+        }
+        Drop({first, second});
+        SYSTEMTIME date{};
+        date.wYear = 2015;
+        date.wMonth = 3;
+        date.wDay = 4;
+        SYSTEMTIME time{};
+        time.wYear = 2015;
+        time.wMonth = 3;
+        time.wDay = 4;
+        time.wHour = 5;
+        time.wMinute = 6;
+        time.wSecond = 7;
+        ASSERT_TRUE(dlg->m_dtpDate.SetTime(date));
+        ASSERT_TRUE(dlg->m_dtpTime.SetTime(time));
+    }
+    void TearDown() override {
+        for (const std::wstring& path : {first, second}) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        MainDlgFixture::TearDown();
+    }
+    std::vector<std::wstring> OutputLines() const {
+        std::vector<std::wstring> lines;
+        std::wstringstream text(dlg->m_editOutput.GetWindowText());
+        for (std::wstring line; std::getline(text, line);) {
+            if (!line.empty() && line.back() == L'\r') line.pop_back();
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    PropertyValues Properties(const std::wstring& path) const {
+        PropertyValues values;
+        ReadSummaryProperties(path, dlg->m_mapPropertyNames, values);
+        return values;
+    }
+    // Ticks all three groups with a new time, archive+read-only and an edited title.
+    // Selecting the row first: it shows that file's attributes in the boxes.
+    void ChooseAllGroups() {
+        SelectRows({0});
+        Click(IDC_SET_FILE_TIME);
+        Click(IDC_SET_FILE_ATTRIBUTES);
+        ASSERT_TRUE(dlg->m_chkArchive.IsChecked());
+        Click(IDC_READ_ONLY);
+        Click(IDC_OTHER_PROPERTIES);
+        dlg->m_mapPropertyValues[L"Summary_Title"] = L"Applied title";
+        dlg->m_mapPropertyValues[L"Summary_Author"] = L"Applied author";
+    }
+
+    static constexpr TimeSeconds kOld = 1052204889;  // 2003-05-06 07:08:09 UTC
+    static constexpr TimeSeconds kNew = 1425445567;  // 2015-03-04 05:06:07 UTC
+    ScopedTempDir temp;
+    std::wstring first;
+    std::wstring second;
+};
+
+TEST_F(ApplyUndoTest, NoticesWhenThereIsNothingToDo) {
+    Click(IDC_SET_FILE_TIME);
+    NoticeCloser::Arm(dlg->m_hWnd);
+    dlg->m_arrFiles.Append(L"unused");  // the check is on the rows, not on the master list
+    Click(IDC_REMOVE_ALL);
+    Click(IDC_APPLY);
+    EXPECT_EQ(NoticeCloser::s_count, 1);
+    EXPECT_NE(NoticeCloser::s_seen.find(L"Please add files to the list using \"Add Files\" or \"Add Folder\" before press this button."),
+              std::wstring::npos);
+
+    Drop({first});
+    Click(IDC_SET_FILE_TIME);  // all three groups off
+    NoticeCloser::Arm(dlg->m_hWnd);
+    Click(IDC_APPLY);
+    EXPECT_EQ(NoticeCloser::s_count, 1);
+    EXPECT_NE(NoticeCloser::s_seen.find(L"Please check select \"Set File Time\", \"Set File Attributes\", or \"Set File "
+                                        L"Properties\" before press this button."),
+              std::wstring::npos);
+    EXPECT_EQ(dlg->m_editOutput.GetWindowText(), L"") << "a notice changes nothing";
+    EXPECT_FALSE(dlg->m_btnUndo.IsWindowEnabled());
+    EXPECT_TRUE(dlg->m_mapBackup.empty());
+}
+
+TEST_F(ApplyUndoTest, ApplyReportsSixLinesForTwoFilesAndThreeGroups) {
+    ChooseAllGroups();
+    Click(IDC_APPLY);
+    const std::vector<std::wstring> expected = {
+        first + L" -- file time changed successfully!",        first + L" -- file attributes changed successfully!",
+        first + L" -- file properties changed successfully!",  second + L" -- file time changed successfully!",
+        second + L" -- file attributes changed successfully!", second + L" -- file properties changed successfully!",
+        kSeparator,
+    };
+    EXPECT_EQ(OutputLines(), expected);
+    const std::wstring text = dlg->m_editOutput.GetWindowText();
+    EXPECT_EQ(text.substr(text.size() - 82), kSeparator + L"\r\n") << "nothing follows the separator's line break";
+    EXPECT_TRUE(dlg->m_btnUndo.IsWindowEnabled());
+
+    for (const std::wstring& path : {first, second}) {
+        SCOPED_TRACE(Narrow(path));
+        EXPECT_EQ(WriteTicks(path), TicksOf(kNew));
+        EXPECT_EQ(::GetFileAttributesW(path.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
+        const PropertyValues values = Properties(path);
+        EXPECT_EQ(values.at(L"Summary_Title"), L"Applied title");
+        EXPECT_EQ(values.at(L"Summary_Author"), L"Applied author");
+    }
+    EXPECT_EQ(dlg->m_listFiles.GetItemText(1, 2), L"03/04/15 05:06:07") << "the rows are refreshed";
+    EXPECT_EQ(dlg->m_listFiles.GetItemText(1, 4), L"RA");
+}
+
+TEST_F(ApplyUndoTest, UndoRestoresEverythingEvenForAFileTheApplyMadeReadOnly) {
+    ChooseAllGroups();
+    dlg->m_mapPropertyValues.erase(L"Summary_Author");  // keeps each file's own author
+    Click(IDC_APPLY);
+    ASSERT_NE(::GetFileAttributesW(second.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    dlg->m_editOutput.SetWindowText(L"");
+
+    Click(IDC_UNDO);
+    const std::vector<std::wstring> expected = {
+        first + L" -- file time rollback successfully!",        first + L" -- file attributes rollback successfully!",
+        first + L" -- file properties rollback successfully!",  second + L" -- file time rollback successfully!",
+        second + L" -- file attributes rollback successfully!", second + L" -- file properties rollback successfully!",
+        kSeparator,
+    };
+    EXPECT_EQ(OutputLines(), expected);
+    EXPECT_FALSE(dlg->m_btnUndo.IsWindowEnabled());
+    EXPECT_TRUE(dlg->m_mapBackup.empty());
+    for (const auto& [path, title] : {std::pair{first, L"First title"}, std::pair{second, L"Second title"}}) {
+        SCOPED_TRACE(Narrow(path));
+        EXPECT_EQ(WriteTicks(path), TicksOf(kOld)) << "times back to the second";
+        EXPECT_EQ(::GetFileAttributesW(path.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+        EXPECT_EQ(Properties(path).at(L"Summary_Title"), title);
+    }
+}
+
+TEST_F(ApplyUndoTest, ASecondApplyReplacesTheRecords) {
+    Click(IDC_SET_FILE_ATTRIBUTES);
+    Click(IDC_HIDDEN);
+    Click(IDC_APPLY);
+    const DWORD afterFirst = ::GetFileAttributesW(first.c_str());
+    Click(IDC_HIDDEN);
+    Click(IDC_SYSTEM);
+    Click(IDC_APPLY);
+    Click(IDC_UNDO);
+    EXPECT_EQ(::GetFileAttributesW(first.c_str()), afterFirst) << "Undo returns to the state after the first Apply";
+}
+
+TEST_F(ApplyUndoTest, EmptyChoicesFailEveryFileButUndoStaysPossible) {
+    Click(IDC_SET_FILE_TIME);
+    dlg->m_chkCreateTime.SetChecked(FALSE);
+    dlg->m_chkModifyTime.SetChecked(FALSE);
+    dlg->m_chkAccessTime.SetChecked(FALSE);
+    Click(IDC_SET_FILE_ATTRIBUTES);
+    Click(IDC_APPLY);
+    EXPECT_EQ(OutputLines(), (std::vector<std::wstring>{first + L" -- file time change failed.",
+                                                        first + L" -- file attributes change failed.",
+                                                        second + L" -- file time change failed.",
+                                                        second + L" -- file attributes change failed.", kSeparator}));
+    EXPECT_TRUE(dlg->m_btnUndo.IsWindowEnabled());
+}
+
+TEST_F(ApplyUndoTest, ChangingTheRowsWithdrawsUndo) {
+    Click(IDC_SET_FILE_ATTRIBUTES);
+    Click(IDC_ARCHIVE);
+    Click(IDC_APPLY);
+    ASSERT_TRUE(dlg->m_btnUndo.IsWindowEnabled());
+    SelectRows({1});
+    Click(IDC_REMOVE);
+    EXPECT_FALSE(dlg->m_btnUndo.IsWindowEnabled());
+
+    Click(IDC_APPLY);
+    ASSERT_TRUE(dlg->m_btnUndo.IsWindowEnabled());
+    dlg->m_editFilter.SetWindowText(L"*.doc");
+    EXPECT_FALSE(dlg->m_btnUndo.IsWindowEnabled()) << "a filter change";
+}
+
+TEST_F(ApplyUndoTest, UndoIgnoresTheBoxesChangedSinceTheApply) {
+    Click(IDC_SET_FILE_ATTRIBUTES);
+    Click(IDC_HIDDEN);
+    Click(IDC_APPLY);
+    Click(IDC_SET_FILE_ATTRIBUTES);  // off again
+    Click(IDC_SET_FILE_TIME);        // on, but nothing of it was saved
+    dlg->m_editOutput.SetWindowText(L"");
+    Click(IDC_UNDO);
+    EXPECT_EQ(OutputLines(), (std::vector<std::wstring>{first + L" -- file attributes rollback successfully!",
+                                                        second + L" -- file attributes rollback successfully!", kSeparator}));
+}
+
+TEST_F(ApplyUndoTest, TheOutputPaneShowsItsLastLineAtTheTop) {
+    Click(IDC_SET_FILE_ATTRIBUTES);
+    Click(IDC_ARCHIVE);
+    for (int pass = 0; pass < 3; ++pass) Click(IDC_APPLY);
+    const int lines = dlg->m_editOutput.GetLineCount();
+    EXPECT_EQ(OutputLines().size(), 9u) << Narrow(dlg->m_editOutput.GetWindowText());
+    EXPECT_EQ(lines, 10) << "three passes of three lines and the empty line after the last break";
+    const int firstVisible = static_cast<int>(dlg->m_editOutput.SendMessage(EM_GETFIRSTVISIBLELINE));
+    if (RunningUnderWine()) {
+        // Wine's edit control stops scrolling when the last line reaches the bottom.
+        const RECT pane = dlg->m_editOutput.GetClientRect();
+        EXPECT_GT(firstVisible, 0);
+        EXPECT_GE(firstVisible + pane.bottom / 13, lines - 1) << "the last line is in view";
+    } else {
+        EXPECT_EQ(firstVisible, lines - 1);
+    }
+}
+
+}  // namespace
