@@ -4,6 +4,8 @@
 #include "framework/Wnd.h"
 #include "support/Folders.h"
 
+#include <objbase.h>
+
 #include <atomic>
 
 ScopedTempDir::ScopedTempDir() {
@@ -79,4 +81,77 @@ std::string Narrow(const std::wstring& text) {
 bool RunningUnderWine() {
     const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
     return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+namespace {
+
+struct DialogSearch {
+    HWND except;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM data) {
+    auto* search = reinterpret_cast<DialogSearch*>(data);
+    wchar_t name[16] = {};
+    ::GetClassNameW(hwnd, name, 16);
+    if (hwnd != search->except && std::wstring(name) == L"#32770" && ::IsWindowVisible(hwnd)) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The SummaryInformation format id.
+constexpr FMTID kSummaryInformation = {0xF29F85E0, 0x4FF9, 0x1068, {0xAB, 0x91, 0x08, 0x00, 0x2B, 0x27, 0xB3, 0xD9}};
+
+}  // namespace
+
+HWND FindOtherDialog(HWND except) {
+    DialogSearch search{except, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool MakeCompoundFile(const std::wstring& path, const char* title, long pageCount) {
+    IStorage* storage = nullptr;
+    if (FAILED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
+                                    nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&storage)))) {
+        return false;
+    }
+    bool ok = true;
+    if (title) {
+        IPropertySetStorage* sets = nullptr;
+        IPropertyStorage* set = nullptr;
+        ok = SUCCEEDED(storage->QueryInterface(IID_IPropertySetStorage, reinterpret_cast<void**>(&sets))) &&
+             SUCCEEDED(sets->Create(kSummaryInformation, nullptr, PROPSETFLAG_ANSI,
+                                    STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &set));
+        if (ok) {
+            PROPSPEC specs[2] = {};
+            specs[0].ulKind = specs[1].ulKind = PRSPEC_PROPID;
+            specs[0].propid = 2;   // title
+            specs[1].propid = 14;  // page count
+            PROPVARIANT values[2];
+            ::PropVariantInit(&values[0]);
+            ::PropVariantInit(&values[1]);
+            values[0].vt = VT_LPSTR;
+            values[0].pszVal = const_cast<char*>(title);
+            values[1].vt = VT_I4;
+            values[1].lVal = pageCount;
+            ok = SUCCEEDED(set->WriteMultiple(pageCount < 0 ? 1 : 2, specs, values, PID_FIRST_USABLE)) &&
+                 SUCCEEDED(set->Commit(STGC_DEFAULT));
+            set->Release();
+        }
+        if (sets) sets->Release();
+    }
+    storage->Commit(STGC_DEFAULT);
+    storage->Release();
+    return ok;
+}
+
+unsigned long long Ticks(const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+unsigned long long TicksOfSeconds(long long secondsSince1970) {
+    return (static_cast<unsigned long long>(secondsSince1970) + 11644473600ULL) * 10000000ULL;
 }

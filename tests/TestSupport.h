@@ -34,3 +34,14 @@ std::string Narrow(const std::wstring& text);
 
 // True when running under Wine rather than Windows.
 bool RunningUnderWine();
+
+// A visible dialog of this thread other than `except` (a common dialog, a message box), or null.
+HWND FindOtherDialog(HWND except);
+
+// A compound document; with a title it carries a summary set holding that title and, when
+// `pageCount` is not negative, a page count too.
+bool MakeCompoundFile(const std::wstring& path, const char* title = nullptr, long pageCount = -1);
+
+// File-time ticks of a FILETIME, and of whole seconds since 1970.
+unsigned long long Ticks(const FILETIME& time);
+unsigned long long TicksOfSeconds(long long secondsSince1970);

@@ -8,11 +8,8 @@
 
 namespace {
 
-ULONGLONG Ticks(const FILETIME& time) {
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 ULONGLONG TicksOf(TimeSeconds t) {
-    return (static_cast<ULONGLONG>(t) + 11644473600ULL) * 10000000ULL;
+    return TicksOfSeconds(t);
 }
 
 struct Times {

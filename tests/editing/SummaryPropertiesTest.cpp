@@ -23,40 +23,8 @@ const PropertyNames& Names() {
     return names;
 }
 
-// A compound document, with a summary set holding a title and a page count when asked.
 bool MakeCompoundFile(const std::wstring& path, bool withSet) {
-    IStorage* storage = nullptr;
-    if (FAILED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
-                                    nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&storage)))) {
-        return false;
-    }
-    bool ok = true;
-    if (withSet) {
-        IPropertySetStorage* sets = nullptr;
-        IPropertyStorage* set = nullptr;
-        ok = SUCCEEDED(storage->QueryInterface(IID_IPropertySetStorage, reinterpret_cast<void**>(&sets))) &&
-             SUCCEEDED(sets->Create(kSummary, nullptr, PROPSETFLAG_ANSI, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &set));
-        if (ok) {
-            PROPSPEC specs[2] = {};
-            specs[0].ulKind = specs[1].ulKind = PRSPEC_PROPID;
-            specs[0].propid = 2;
-            specs[1].propid = kPageCount;
-            PROPVARIANT values[2];
-            ::PropVariantInit(&values[0]);
-            ::PropVariantInit(&values[1]);
-            char title[] = "Old title";
-            values[0].vt = VT_LPSTR;
-            values[0].pszVal = title;
-            values[1].vt = VT_I4;
-            values[1].lVal = 42;
-            ok = SUCCEEDED(set->WriteMultiple(2, specs, values, PID_FIRST_USABLE)) && SUCCEEDED(set->Commit(STGC_DEFAULT));
-            set->Release();
-        }
-        if (sets) sets->Release();
-    }
-    storage->Commit(STGC_DEFAULT);
-    storage->Release();
-    return ok;
+    return ::MakeCompoundFile(path, withSet ? "Old title" : nullptr, 42);
 }
 
 // The page count the file holds, or -1; read directly, past our own reader.

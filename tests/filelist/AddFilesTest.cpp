@@ -137,20 +137,7 @@ struct DialogDriver {
     static bool s_cancel;
     static bool s_done;
 
-    static BOOL CALLBACK Find(HWND hwnd, LPARAM found) {
-        wchar_t name[64] = {};
-        ::GetClassNameW(hwnd, name, 64);
-        if (hwnd != s_main && std::wstring(name) == L"#32770" && ::IsWindowVisible(hwnd)) {
-            *reinterpret_cast<HWND*>(found) = hwnd;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    static HWND FindDialog() {
-        HWND found = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), Find, reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
+    static HWND FindDialog() { return FindOtherDialog(s_main); }
     static void CALLBACK DriveOpen(HWND, UINT, UINT_PTR id, DWORD) {
         const HWND dialog = FindDialog();
         if (!dialog) return;

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr FMTID kSummary = {0xF29F85E0, 0x4FF9, 0x1068, {0xAB, 0x91, 0x08, 0x00, 0x2B, 0x27, 0xB3, 0xD9}};
 const std::wstring kSeparator(80, L'-');
 
 // Closes the next notice of this thread and keeps the texts it showed.
@@ -20,18 +19,8 @@ struct NoticeCloser {
     static std::wstring s_seen;
     static int s_count;
 
-    static BOOL CALLBACK Find(HWND hwnd, LPARAM found) {
-        wchar_t name[64] = {};
-        ::GetClassNameW(hwnd, name, 64);
-        if (hwnd != s_main && std::wstring(name) == L"#32770" && ::IsWindowVisible(hwnd)) {
-            *reinterpret_cast<HWND*>(found) = hwnd;
-            return FALSE;
-        }
-        return TRUE;
-    }
     static void CALLBACK Close(HWND, UINT, UINT_PTR id, DWORD) {
-        HWND box = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), Find, reinterpret_cast<LPARAM>(&box));
+        const HWND box = FindOtherDialog(s_main);
         if (!box) return;
         ::KillTimer(nullptr, id);
         for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -53,40 +42,10 @@ HWND NoticeCloser::s_main = nullptr;
 std::wstring NoticeCloser::s_seen;
 int NoticeCloser::s_count = 0;
 
-bool MakeDocument(const std::wstring& path, const char* title) {
-    IStorage* storage = nullptr;
-    if (FAILED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
-                                    nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&storage)))) {
-        return false;
-    }
-    IPropertySetStorage* sets = nullptr;
-    IPropertyStorage* set = nullptr;
-    bool ok = SUCCEEDED(storage->QueryInterface(IID_IPropertySetStorage, reinterpret_cast<void**>(&sets))) &&
-              SUCCEEDED(sets->Create(kSummary, nullptr, PROPSETFLAG_ANSI, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &set));
-    if (ok) {
-        PROPSPEC spec{};
-        spec.ulKind = PRSPEC_PROPID;
-        spec.propid = 2;
-        PROPVARIANT value;
-        ::PropVariantInit(&value);
-        value.vt = VT_LPSTR;
-        value.pszVal = const_cast<char*>(title);
-        ok = SUCCEEDED(set->WriteMultiple(1, &spec, &value, PID_FIRST_USABLE)) && SUCCEEDED(set->Commit(STGC_DEFAULT));
-        set->Release();
-    }
-    if (sets) sets->Release();
-    storage->Commit(STGC_DEFAULT);
-    storage->Release();
-    return ok;
-}
-
 ULONGLONG WriteTicks(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-ULONGLONG TicksOf(TimeSeconds t) {
-    return (static_cast<ULONGLONG>(t) + 11644473600ULL) * 10000000ULL;
+    return Ticks(data.ftLastWriteTime);
 }
 
 class ApplyUndoTest : public MainDlgFixture {
@@ -95,8 +54,8 @@ protected:
         MainDlgFixture::SetUp();
         first = temp.path() + L"first.doc";
         second = temp.path() + L"second.doc";
-        ASSERT_TRUE(MakeDocument(first, "First title"));
-        ASSERT_TRUE(MakeDocument(second, "Second title"));
+        ASSERT_TRUE(MakeCompoundFile(first, "First title"));
+        ASSERT_TRUE(MakeCompoundFile(second, "Second title"));
         for (const std::wstring& path : {first, second}) {
             FileStatus old;
             old.m_mtime = old.m_atime = kOld;
@@ -194,7 +153,7 @@ TEST_F(ApplyUndoTest, ApplyReportsSixLinesForTwoFilesAndThreeGroups) {
 
     for (const std::wstring& path : {first, second}) {
         SCOPED_TRACE(Narrow(path));
-        EXPECT_EQ(WriteTicks(path), TicksOf(kNew));
+        EXPECT_EQ(WriteTicks(path), TicksOfSeconds(kNew));
         EXPECT_EQ(::GetFileAttributesW(path.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
         const PropertyValues values = Properties(path);
         EXPECT_EQ(values.at(L"Summary_Title"), L"Applied title");
@@ -223,7 +182,7 @@ TEST_F(ApplyUndoTest, UndoRestoresEverythingEvenForAFileTheApplyMadeReadOnly) {
     EXPECT_TRUE(dlg->m_mapBackup.empty());
     for (const auto& [path, title] : {std::pair{first, L"First title"}, std::pair{second, L"Second title"}}) {
         SCOPED_TRACE(Narrow(path));
-        EXPECT_EQ(WriteTicks(path), TicksOf(kOld)) << "times back to the second";
+        EXPECT_EQ(WriteTicks(path), TicksOfSeconds(kOld)) << "times back to the second";
         EXPECT_EQ(::GetFileAttributesW(path.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
         EXPECT_EQ(Properties(path).at(L"Summary_Title"), title);
     }
