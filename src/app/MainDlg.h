@@ -7,6 +7,7 @@
 #include "filelist/TimeValues.h"
 #include "framework/Dialog.h"
 #include "skin/MacCheckBox.h"
+#include "skin/NListBox.h"
 #include "skin/SkinFrameEx.h"
 
 #include <map>
@@ -50,7 +51,7 @@ public:
     CMacCheckBox m_chkSetFileTime;
     CMacCheckBox m_chkSetFileAttributes;
     CMacCheckBox m_chkOtherProperties;
-    CListBox m_lstProperties;
+    NListBox m_lstProperties;
     CEdit m_editValue;
     CEdit m_editOutput;
     CDateTimeCtrl m_dtpDate;

@@ -1,5 +1,8 @@
 #include "skin/SkinFrameEx.h"
 
+#include "skin/Painting.h"
+#include "skin/Themes.h"
+
 void CSkinFrameEx::AttachMain(CWnd* owner, int theme, const std::wstring& dataFolder,
                               const std::wstring& productName) {
     if (!owner || !owner->m_hWnd || IsAttached()) {
@@ -17,6 +20,13 @@ void CSkinFrameEx::AttachMain(CWnd* owner, int theme, const std::wstring& dataFo
     m_btnClose.SetFont(owner->GetFont(), false);
     LayOut(client.right);
     SetTheme(theme);
+}
+
+void CSkinFrameEx::SetTheme(int theme) {
+    m_nTheme = ClampTheme(theme);
+    if (IsAttached()) {
+        ApplyThemeToChildren(*m_pOwner, m_nTheme);
+    }
 }
 
 void CSkinFrameEx::LayOut(int cx) {

@@ -15,7 +15,8 @@ public:
 
     void AttachMain(CWnd* owner, int theme, const std::wstring& dataFolder, const std::wstring& productName);
     bool IsAttached() const { return m_btnClose.m_hWnd != nullptr; }
-    virtual void SetTheme(int theme) { m_nTheme = theme; }
+    // Records the theme; once attached, the window's skinned controls take it too.
+    virtual void SetTheme(int theme);
     int GetTheme() const { return m_nTheme; }
     // Non-zero when the frame handled the message; zero lets the default processing run.
     virtual LRESULT HookMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -67,6 +67,16 @@ TEST_F(MainDlgTest, FirstStartState) {
     }
     EXPECT_EQ(dlg->m_mapPropertyNames.size(), 9u);
     EXPECT_EQ(dlg->m_mapPropertyNames.at(18), L"Summary_AppName");
+
+    // The default theme reaches the skinned controls when the frame is attached.
+    EXPECT_EQ(dlg->m_skin.GetTheme(), 10);
+    const NListBox fresh;
+    EXPECT_NE(dlg->m_lstProperties.m_clrSelFill, fresh.m_clrSelFill) << "themed, not the colours of construction";
+    dlg->m_skin.SetTheme(0);
+    const COLORREF themeZero = dlg->m_lstProperties.m_clrSelFill;
+    dlg->m_skin.SetTheme(99);
+    EXPECT_EQ(dlg->m_skin.GetTheme(), 10) << "an index outside the table means the default";
+    EXPECT_NE(dlg->m_lstProperties.m_clrSelFill, themeZero);
 }
 
 TEST_F(MainDlgTest, GroupSwitchesEnableTheirControls) {
