@@ -20,6 +20,8 @@ step "building the 32-bit program and its tests"
 cmake --preset mingw-i686 >/dev/null || fail "configure mingw-i686 failed"
 cmake --build --preset mingw-i686 || fail "32-bit build failed"
 
+tools/check-exe.sh build/mingw-i686/Quillmark.exe || fail "the 32-bit program is not self-contained"
+
 step "building the 64-bit variant and its tests"
 cmake --preset mingw-x86_64 >/dev/null || fail "configure mingw-x86_64 failed"
 cmake --build --preset mingw-x86_64 || fail "64-bit build failed"
