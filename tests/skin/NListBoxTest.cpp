@@ -1,5 +1,6 @@
 #include "skin/NListBox.h"
 
+#include "DibCanvas.h"
 #include "TestSupport.h"
 #include "framework/Gdi.h"
 
@@ -10,72 +11,6 @@
 #include <string>
 
 namespace {
-
-std::string Hex(COLORREF c) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%06lX", static_cast<unsigned long>(c));
-    return text;
-}
-
-// A memory DC over a top-down 32-bpp DIB section, so every pixel drawn can be read back exactly.
-class DibCanvas {
-public:
-    DibCanvas(int width, int height, COLORREF fill) : m_width(width), m_height(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_dc.reset(::CreateCompatibleDC(nullptr));
-        m_bitmap.reset(::CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &m_bits, nullptr, 0));
-        m_old = ::SelectObject(m_dc.get(), m_bitmap.get());
-        const RECT all{0, 0, width, height};
-        const UniqueBrush brush(::CreateSolidBrush(fill));
-        ::FillRect(m_dc.get(), &all, brush.get());
-    }
-    ~DibCanvas() { ::SelectObject(m_dc.get(), m_old); }
-    DibCanvas(const DibCanvas&) = delete;
-    DibCanvas& operator=(const DibCanvas&) = delete;
-
-    HDC dc() const { return m_dc.get(); }
-    int width() const { return m_width; }
-    int height() const { return m_height; }
-    COLORREF Pixel(int x, int y) const {
-        ::GdiFlush();
-        const std::uint32_t value = static_cast<const std::uint32_t*>(m_bits)[y * m_width + x];
-        return MakeColor((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
-    }
-    // Pixels inside `area` that are none of the given colours.
-    int CountOthers(const RECT& area, std::initializer_list<COLORREF> colours) const {
-        int count = 0;
-        for (int y = area.top; y < area.bottom; ++y) {
-            for (int x = area.left; x < area.right; ++x) {
-                const COLORREF pixel = Pixel(x, y);
-                count += std::find(colours.begin(), colours.end(), pixel) == colours.end() ? 1 : 0;
-            }
-        }
-        return count;
-    }
-    // The first column holding a pixel other than `background`, or -1.
-    int FirstInkColumn(const RECT& area, COLORREF background) const {
-        for (int x = area.left; x < area.right; ++x) {
-            for (int y = area.top; y < area.bottom; ++y) {
-                if (Pixel(x, y) != background) return x;
-            }
-        }
-        return -1;
-    }
-
-private:
-    int m_width;
-    int m_height;
-    UniqueDC m_dc;
-    UniqueBitmap m_bitmap;
-    void* m_bits = nullptr;
-    HGDIOBJ m_old = nullptr;
-};
 
 constexpr COLORREF kMarker = 0x00FF00;
 constexpr int kListId = 1027;

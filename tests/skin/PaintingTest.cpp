@@ -1,5 +1,6 @@
 #include "skin/Painting.h"
 
+#include "DibCanvas.h"
 #include "TestSupport.h"
 #include "framework/Gdi.h"
 #include "skin/NListBox.h"
@@ -12,77 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::string Hex(COLORREF c) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%06lX", static_cast<unsigned long>(c));
-    return text;
-}
-
-// A memory DC over a top-down 32-bpp DIB section, so every pixel drawn can be read back exactly.
-class DibCanvas {
-public:
-    DibCanvas(int width, int height, COLORREF fill) : m_width(width), m_height(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_dc.reset(::CreateCompatibleDC(nullptr));
-        m_bitmap.reset(::CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &m_bits, nullptr, 0));
-        m_old = ::SelectObject(m_dc.get(), m_bitmap.get());
-        Fill(fill);
-    }
-    ~DibCanvas() { ::SelectObject(m_dc.get(), m_old); }
-    DibCanvas(const DibCanvas&) = delete;
-    DibCanvas& operator=(const DibCanvas&) = delete;
-
-    HDC dc() const { return m_dc.get(); }
-    void Fill(COLORREF colour) {
-        const RECT all{0, 0, m_width, m_height};
-        const UniqueBrush brush(::CreateSolidBrush(colour));
-        ::FillRect(m_dc.get(), &all, brush.get());
-    }
-    COLORREF Pixel(int x, int y) const {
-        ::GdiFlush();
-        const std::uint32_t value = static_cast<const std::uint32_t*>(m_bits)[y * m_width + x];
-        return MakeColor((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
-    }
-    // The smallest rectangle holding every pixel that differs from `background`; empty if none.
-    RECT InkBounds(COLORREF background) const {
-        RECT ink{m_width, m_height, 0, 0};
-        for (int y = 0; y < m_height; ++y) {
-            for (int x = 0; x < m_width; ++x) {
-                if (Pixel(x, y) != background) {
-                    ink.left = std::min<LONG>(ink.left, x);
-                    ink.top = std::min<LONG>(ink.top, y);
-                    ink.right = std::max<LONG>(ink.right, x + 1);
-                    ink.bottom = std::max<LONG>(ink.bottom, y + 1);
-                }
-            }
-        }
-        return ink;
-    }
-    int CountPixels(COLORREF colour) const {
-        int count = 0;
-        for (int y = 0; y < m_height; ++y) {
-            for (int x = 0; x < m_width; ++x) {
-                count += Pixel(x, y) == colour ? 1 : 0;
-            }
-        }
-        return count;
-    }
-
-private:
-    int m_width;
-    int m_height;
-    UniqueDC m_dc;
-    UniqueBitmap m_bitmap;
-    void* m_bits = nullptr;
-    HGDIOBJ m_old = nullptr;
-};
 
 constexpr COLORREF kMarker = 0x00FF00;  // a colour no painter here uses
 
