@@ -33,6 +33,10 @@ void CMainDlg::OnApplyChanges() {
     {
         CWaitCursor wait;
         ClearBackup();
+        // Nothing repaints during the pass, so the lines go into the pane in one piece at its
+        // end: the same text and scroll position as line by line, without the edit control
+        // laying out its growing text once per file.
+        std::wstring output;
         for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
             const std::wstring path = m_listFiles.GetItemText(row, 0);
             BackupFile(path);
@@ -54,12 +58,10 @@ void CMainDlg::OnApplyChanges() {
                 message += path + (propertiesDone ? L" -- file properties changed successfully!\r\n"
                                                   : L" -- file properties change failed.\r\n");
             }
-            if (!message.empty()) {
-                AppendOutput(message);
-            }
+            output += message;
         }
         m_btnUndo.EnableWindow(!m_mapBackup.empty());
-        AppendOutput(kSeparatorLine);
+        AppendOutput(output + kSeparatorLine);
     }
     RefreshRows();
 }

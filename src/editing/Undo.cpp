@@ -81,12 +81,16 @@ std::wstring CMainDlg::RollBackFile(const std::wstring& path, const CFileBackup&
 void CMainDlg::OnUndoChanges() {
     {
         CWaitCursor wait;
+        // Collected and put into the pane once, as Apply does.
+        std::wstring output;
         for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
             const std::wstring path = m_listFiles.GetItemText(row, 0);
             const auto record = m_mapBackup.find(path);
-            AppendOutput(record != m_mapBackup.end() ? RollBackFile(path, *record->second) : std::wstring());
+            if (record != m_mapBackup.end()) {
+                output += RollBackFile(path, *record->second);
+            }
         }
-        AppendOutput(kSeparatorLine);
+        AppendOutput(output + kSeparatorLine);
         m_btnUndo.EnableWindow(false);
         ClearBackup();
     }
