@@ -10,6 +10,8 @@ source tools/wine-env.sh
 # The benchmark programs, in the order they run (targets of bench/CMakeLists.txt).
 BENCHES=(
   AddFolderBench
+  FilterBench
+  ApplyUndoBench
 )
 
 fail() { echo "bench/run.sh: $*" >&2; quill_stop_server; exit 1; }

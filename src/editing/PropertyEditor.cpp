@@ -21,6 +21,8 @@ void CMainDlg::ShowFileInfo(const std::wstring& path) {
 }
 
 void CMainDlg::RefreshRows() {
+    // One repaint at the end instead of one per changed text.
+    m_listFiles.SetRedraw(false);
     for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
         const std::wstring path = m_listFiles.GetItemText(row, 0);
         FillRowTexts(row, path);
@@ -28,6 +30,8 @@ void CMainDlg::RefreshRows() {
             ShowFileInfo(path);
         }
     }
+    m_listFiles.SetRedraw(true);
+    m_listFiles.Invalidate(true);
 }
 
 void CMainDlg::OnSelChangeProperties() {

@@ -1,0 +1,175 @@
+// What the benchmarks after Add Folder share: the clock, a fresh flat folder of small files that
+// is removed even when a check fails, the status read GetFileStatus makes, and the program set
+// up as Quillmark sets itself up. Each benchmark names itself in g_benchName for its messages.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+constexpr int kRounds = 3;
+
+// Set by each benchmark before anything can fail.
+inline const char* g_benchName = "bench";
+// The folder being measured, removed on the way out even when a check fails.
+inline std::wstring g_folder;
+
+inline void RemoveFolder(const std::wstring& folder);
+
+[[noreturn]] inline void Fail(const char* what) {
+    fprintf(stderr, "%s: %s (error %lu)\n", g_benchName, what, static_cast<unsigned long>(::GetLastError()));
+    fflush(stderr);
+    if (!g_folder.empty()) {
+        RemoveFolder(g_folder);
+    }
+    exit(1);
+}
+
+inline double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    static const double frequency = [] {
+        LARGE_INTEGER value{};
+        ::QueryPerformanceFrequency(&value);
+        return static_cast<double>(value.QuadPart);
+    }();
+    return static_cast<double>(to.QuadPart - from.QuadPart) / frequency;
+}
+
+inline LARGE_INTEGER Now() {
+    LARGE_INTEGER value{};
+    ::QueryPerformanceCounter(&value);
+    return value;
+}
+
+// A fresh folder under the temporary folder holding `count` small files named file000000.txt
+// and on; no trailing "\". The files' paths come back in `files`, in the order the folder's
+// enumeration gives them (the order Add Folder lists them in). When `times` is given, the files
+// get it as all three times, so that a pass which writes other times and one which writes them
+// back leave the files as they were.
+inline std::wstring MakeFolder(const wchar_t* tag, int count, std::vector<std::wstring>& files,
+                               const FILETIME* times = nullptr) {
+    wchar_t temp[MAX_PATH] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH) {
+        Fail("no temporary folder");
+    }
+    const std::wstring folder = std::wstring(temp) + L"quill-bench-" + tag + L"-" +
+                                std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(count);
+    if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
+        Fail("cannot create the bench folder");
+    }
+    g_folder = folder;
+    static const char kBytes[] = "quill bench file\r\n";
+    for (int i = 0; i < count; ++i) {
+        wchar_t name[32] = {};
+        swprintf(name, 32, L"\\file%06d.txt", i);
+        const std::wstring path = folder + name;
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            Fail("cannot create a bench file");
+        }
+        DWORD written = 0;
+        BOOL ok = ::WriteFile(file, kBytes, sizeof(kBytes) - 1, &written, nullptr);
+        if (ok && times) {
+            ok = ::SetFileTime(file, times, times, times);
+        }
+        ::CloseHandle(file);
+        if (!ok) {
+            Fail("cannot write a bench file");
+        }
+    }
+    files.clear();
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                files.push_back(folder + L"\\" + data.cFileName);
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    if (files.size() != static_cast<size_t>(count)) {
+        Fail("the bench folder does not list its files");
+    }
+    return folder;
+}
+
+// The bench folder is flat: its files, then the folder itself.
+inline void RemoveFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                const std::wstring path = folder + L"\\" + data.cFileName;
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    if (!::RemoveDirectoryW(folder.c_str())) {
+        fprintf(stderr, "%s: could not remove %ls\n", g_benchName, folder.c_str());
+    }
+}
+
+// The status read of one path, with the calls GetFileStatus makes.
+inline bool ReadStatus(const std::wstring& path, WIN32_FIND_DATAW& data) {
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        return false;
+    }
+    HANDLE find = ::FindFirstFileW(full, &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::FindClose(find);
+    return true;
+}
+
+// One row's texts as the list reads them: the status read and the attribute read.
+inline bool ReadRow(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    return ReadStatus(path, data) && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline ULONGLONG Ticks(const FILETIME& time) {
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// The last-write time of a file as the platform reports it, to check what a pass wrote.
+inline ULONGLONG LastWriteTicks(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return Ticks(data.ftLastWriteTime);
+}
+
+// Set up as the program sets itself up: the C runtime follows the system's zone.
+inline void StartUp() {
+    _wputenv(L"TZ=");
+    _tzset();
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = 0xFF;
+    ::InitCommonControlsEx(&controls);
+    ::OleInitialize(nullptr);
+}
+
+inline void Report(const char* name, int count, double ours, double bare) {
+    printf("%s N=%d ratio=%.2f ours_s=%.3f bare_s=%.3f\n", name, count, bare > 0 ? ours / bare : 0.0, ours, bare);
+    fflush(stdout);
+}
+
+}  // namespace bench
