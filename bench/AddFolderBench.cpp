@@ -2,15 +2,8 @@
 // needs: one enumeration of the folder, and per row one status read (as GetFileStatus reads a
 // file) and one attribute read. Prints "add-folder N=... ratio=... ours_s=... bare_s=..." per
 // folder size; the ratio is what matters, both sides being measured in the same run.
+#include "BenchSupport.h"
 #include "app/MainDlg.h"
-
-#include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
-
-#include <stdio.h>
-#include <stdlib.h>
-#include <time.h>
 
 #include <algorithm>
 #include <memory>
@@ -19,85 +12,7 @@
 
 namespace {
 
-constexpr int kRounds = 3;
-
-// The folder being measured, removed on the way out even when a check fails.
-std::wstring g_folder;
-
-void RemoveFolder(const std::wstring& folder);
-
-[[noreturn]] void Fail(const char* what) {
-    fprintf(stderr, "add-folder: %s (error %lu)\n", what, static_cast<unsigned long>(::GetLastError()));
-    fflush(stderr);
-    if (!g_folder.empty()) {
-        RemoveFolder(g_folder);
-    }
-    exit(1);
-}
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    static const double frequency = [] {
-        LARGE_INTEGER value{};
-        ::QueryPerformanceFrequency(&value);
-        return static_cast<double>(value.QuadPart);
-    }();
-    return static_cast<double>(to.QuadPart - from.QuadPart) / frequency;
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER value{};
-    ::QueryPerformanceCounter(&value);
-    return value;
-}
-
-// A fresh folder under the temporary folder holding `count` small files; no trailing "\".
-std::wstring MakeFolder(int count) {
-    wchar_t temp[MAX_PATH] = {};
-    const DWORD length = ::GetTempPathW(MAX_PATH, temp);
-    if (length == 0 || length >= MAX_PATH) {
-        Fail("no temporary folder");
-    }
-    const std::wstring folder = std::wstring(temp) + L"quill-bench-add-folder-" +
-                                std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(count);
-    if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
-        Fail("cannot create the bench folder");
-    }
-    g_folder = folder;
-    static const char kBytes[] = "quill bench file\r\n";
-    for (int i = 0; i < count; ++i) {
-        wchar_t name[32] = {};
-        swprintf(name, 32, L"\\file%06d.txt", i);
-        const std::wstring path = folder + name;
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            Fail("cannot create a bench file");
-        }
-        DWORD written = 0;
-        const BOOL ok = ::WriteFile(file, kBytes, sizeof(kBytes) - 1, &written, nullptr);
-        ::CloseHandle(file);
-        if (!ok) {
-            Fail("cannot write a bench file");
-        }
-    }
-    return folder;
-}
-
-// The bench folder is flat: its files, then the folder itself.
-void RemoveFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                ::DeleteFileW((folder + L"\\" + data.cFileName).c_str());
-            }
-        } while (::FindNextFileW(find, &data));
-        ::FindClose(find);
-    }
-    if (!::RemoveDirectoryW(folder.c_str())) {
-        fprintf(stderr, "add-folder: could not remove %ls\n", folder.c_str());
-    }
-}
+using namespace bench;
 
 // What Add Folder does once the chooser has returned the folder, on a main window of its own.
 double MeasureOurs(const std::wstring& folder, int count) {
@@ -121,22 +36,6 @@ double MeasureOurs(const std::wstring& folder, int count) {
     dlg.reset();
     CWnd::PumpPendingMessages();
     return Seconds(start, stop);
-}
-
-// The status read of one row, with the calls GetFileStatus makes, and its attribute read.
-bool ReadRow(const std::wstring& path) {
-    wchar_t full[MAX_PATH] = {};
-    const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
-        return false;
-    }
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(full, &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    ::FindClose(find);
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The platform calls of the same work and nothing else: one enumeration, then each row read.
@@ -169,7 +68,8 @@ double MeasureBare(const std::wstring& folder, int count) {
 }
 
 void Run(int count) {
-    const std::wstring folder = MakeFolder(count);
+    std::vector<std::wstring> files;
+    const std::wstring folder = MakeFolder(L"add-folder", count, files);
     // Once unmeasured, so both sides find the file system caches equally warm.
     MeasureOurs(folder, count);
     MeasureBare(folder, count);
@@ -183,21 +83,14 @@ void Run(int count) {
     }
     RemoveFolder(folder);
     g_folder.clear();
-    printf("add-folder N=%d ratio=%.2f ours_s=%.3f bare_s=%.3f\n", count, bare > 0 ? ours / bare : 0.0, ours, bare);
-    fflush(stdout);
+    Report("add-folder", count, ours, bare);
 }
 
 }  // namespace
 
 int main() {
-    // Set up as the program sets itself up: the C runtime follows the system's zone.
-    _wputenv(L"TZ=");
-    _tzset();
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = 0xFF;
-    ::InitCommonControlsEx(&controls);
-    ::OleInitialize(nullptr);
+    bench::g_benchName = "add-folder";
+    bench::StartUp();
 
     for (const int count : {2000, 20000}) {
         Run(count);
