@@ -126,10 +126,10 @@ bool MakeCompoundFile(const std::wstring& path, const char* title, long pageCoun
              SUCCEEDED(sets->Create(kSummaryInformation, nullptr, PROPSETFLAG_ANSI,
                                     STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &set));
         if (ok) {
-            PROPSPEC specs[2] = {};
-            specs[0].ulKind = specs[1].ulKind = PRSPEC_PROPID;
-            specs[0].propid = 2;   // title
-            specs[1].propid = 14;  // page count
+            PROPSPEC selectors[2] = {};
+            selectors[0].ulKind = selectors[1].ulKind = PRSPEC_PROPID;
+            selectors[0].propid = 2;   // title
+            selectors[1].propid = 14;  // page count
             PROPVARIANT values[2];
             ::PropVariantInit(&values[0]);
             ::PropVariantInit(&values[1]);
@@ -137,7 +137,7 @@ bool MakeCompoundFile(const std::wstring& path, const char* title, long pageCoun
             values[0].pszVal = const_cast<char*>(title);
             values[1].vt = VT_I4;
             values[1].lVal = pageCount;
-            ok = SUCCEEDED(set->WriteMultiple(pageCount < 0 ? 1 : 2, specs, values, PID_FIRST_USABLE)) &&
+            ok = SUCCEEDED(set->WriteMultiple(pageCount < 0 ? 1 : 2, selectors, values, PID_FIRST_USABLE)) &&
                  SUCCEEDED(set->Commit(STGC_DEFAULT));
             set->Release();
         }

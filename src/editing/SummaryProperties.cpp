@@ -127,12 +127,12 @@ void ReadSummaryProperties(const std::wstring& path, const PropertyNames& names,
         ComPtr<IPropertyStorage> set;
         if (SUCCEEDED(opened.sets->Open(kSummaryInformation, STGM_READ | STGM_SHARE_EXCLUSIVE, set.Put()))) {
             for (const auto& [id, name] : names) {
-                PROPSPEC spec{};
-                spec.ulKind = PRSPEC_PROPID;
-                spec.propid = static_cast<PROPID>(id);
+                PROPSPEC selector{};
+                selector.ulKind = PRSPEC_PROPID;
+                selector.propid = static_cast<PROPID>(id);
                 PROPVARIANT value;
                 ::PropVariantInit(&value);
-                target[name] = set->ReadMultiple(1, &spec, &value) == S_OK ? PropVariantToString(value) : std::wstring();
+                target[name] = set->ReadMultiple(1, &selector, &value) == S_OK ? PropVariantToString(value) : std::wstring();
                 ::PropVariantClear(&value);
             }
         }
@@ -169,14 +169,14 @@ bool WriteSummaryProperties(const std::wstring& path, const PropertyNames& names
             continue;
         }
         std::string text = ToAnsi(chosen != primary.end() ? chosen->second : previous->second);
-        PROPSPEC spec{};
-        spec.ulKind = PRSPEC_PROPID;
-        spec.propid = static_cast<PROPID>(id);
+        PROPSPEC selector{};
+        selector.ulKind = PRSPEC_PROPID;
+        selector.propid = static_cast<PROPID>(id);
         PROPVARIANT value;
         ::PropVariantInit(&value);
         value.vt = VT_LPSTR;
         value.pszVal = text.data();
-        if (FAILED(set->WriteMultiple(1, &spec, &value, PID_FIRST_USABLE))) {
+        if (FAILED(set->WriteMultiple(1, &selector, &value, PID_FIRST_USABLE))) {
             result = false;
         }
     }

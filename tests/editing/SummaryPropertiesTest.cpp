@@ -39,12 +39,12 @@ long ReadPageCount(const std::wstring& path) {
     IPropertyStorage* set = nullptr;
     if (SUCCEEDED(storage->QueryInterface(IID_IPropertySetStorage, reinterpret_cast<void**>(&sets))) &&
         SUCCEEDED(sets->Open(kSummary, STGM_READ | STGM_SHARE_EXCLUSIVE, &set))) {
-        PROPSPEC spec{};
-        spec.ulKind = PRSPEC_PROPID;
-        spec.propid = kPageCount;
+        PROPSPEC selector{};
+        selector.ulKind = PRSPEC_PROPID;
+        selector.propid = kPageCount;
         PROPVARIANT value;
         ::PropVariantInit(&value);
-        if (set->ReadMultiple(1, &spec, &value) == S_OK && value.vt == VT_I4) pages = value.lVal;
+        if (set->ReadMultiple(1, &selector, &value) == S_OK && value.vt == VT_I4) pages = value.lVal;
         ::PropVariantClear(&value);
         set->Release();
     }
