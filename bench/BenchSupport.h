@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,27 @@ inline void StartUp() {
     controls.dwICC = 0xFF;
     ::InitCommonControlsEx(&controls);
     ::OleInitialize(nullptr);
+}
+
+struct BestTimes {
+    double ours = 0;
+    double bare = 0;
+};
+
+// One unmeasured pass of each side, so both find the file system caches equally warm, then
+// kRounds alternating passes; the best of each side counts.
+template <class Ours, class Bare>
+BestTimes MeasureBestOf(Ours measureOurs, Bare measureBare) {
+    measureOurs();
+    measureBare();
+    BestTimes best;
+    for (int round = 0; round < kRounds; ++round) {
+        const double ours = measureOurs();
+        const double bare = measureBare();
+        best.ours = round == 0 ? ours : std::min(best.ours, ours);
+        best.bare = round == 0 ? bare : std::min(best.bare, bare);
+    }
+    return best;
 }
 
 inline void Report(const char* name, int count, double ours, double bare) {

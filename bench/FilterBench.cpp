@@ -66,20 +66,11 @@ double MeasureBare(const std::vector<std::wstring>& files, int count) {
 void Run(int count) {
     std::vector<std::wstring> files;
     const std::wstring folder = MakeFolder(L"filter", count, files);
-    // Once unmeasured, so both sides find the file system caches equally warm.
-    MeasureOurs(folder, count);
-    MeasureBare(files, count);
-    double ours = 0;
-    double bare = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        const double oursNow = MeasureOurs(folder, count);
-        const double bareNow = MeasureBare(files, count);
-        ours = round == 0 ? oursNow : std::min(ours, oursNow);
-        bare = round == 0 ? bareNow : std::min(bare, bareNow);
-    }
+    const BestTimes best = MeasureBestOf([&] { return MeasureOurs(folder, count); },
+                                         [&] { return MeasureBare(files, count); });
     RemoveFolder(folder);
     g_folder.clear();
-    Report("filter-rebuild", count, ours, bare);
+    Report("filter-rebuild", count, best.ours, best.bare);
 }
 
 }  // namespace
