@@ -155,3 +155,21 @@ unsigned long long Ticks(const FILETIME& time) {
 unsigned long long TicksOfSeconds(long long secondsSince1970) {
     return (static_cast<unsigned long long>(secondsSince1970) + 11644473600ULL) * 10000000ULL;
 }
+
+bool ReadOnlyIsEnforced() {
+    static const bool enforced = [] {
+        ScopedTempDir folder;
+        const std::wstring probe = folder.path() + L"probe.txt";
+        if (!WriteTestFile(probe, "x") || !::SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_READONLY)) {
+            return false;
+        }
+        HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool refused = file == INVALID_HANDLE_VALUE;
+        if (!refused) {
+            ::CloseHandle(file);
+        }
+        ::SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return refused;
+    }();
+    return enforced;
+}

@@ -45,3 +45,17 @@ bool MakeCompoundFile(const std::wstring& path, const char* title = nullptr, lon
 // File-time ticks of a FILETIME, and of whole seconds since 1970.
 unsigned long long Ticks(const FILETIME& time);
 unsigned long long TicksOfSeconds(long long secondsSince1970);
+
+// True when a read-only file refuses to be opened for writing. Wine run by root ignores the
+// read-only bit (root may write any file), so tests of read-only files, denied access and
+// unwritable folders only mean something as an unprivileged user. Such tests live in suites
+// named "...Permissions"; ./test.sh runs those suites again as an unprivileged user.
+bool ReadOnlyIsEnforced();
+
+#define SKIP_UNLESS_READONLY_ENFORCED()                                                              \
+    do {                                                                                             \
+        if (!ReadOnlyIsEnforced()) {                                                                 \
+            GTEST_SKIP() << "read-only files are writable here (Wine run by root); this runs in the " \
+                            "unprivileged lane of ./test.sh";                                        \
+        }                                                                                            \
+    } while (false)
