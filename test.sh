@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable tests natively (AddressSanitizer and
 # UBSan), the Windows tests under Wine with the null graphics driver (32-bit where the
-# machine can run 32-bit Wine, else the 64-bit build of the same sources). Exits non-zero on any
-# failure.
+# machine can run 32-bit Wine, else the 64-bit build of the same sources), and the tests about
+# read-only files again as an unprivileged user. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 
@@ -37,6 +37,8 @@ ctest --preset native-asan --timeout 120 -j2 || status=1
 # The tests run in the build that this machine's Wine can execute (see tools/wine-env.sh).
 step "Windows tests (Wine, $QUILL_PRESET build)"
 TZ=UTC ctest --test-dir "build/$QUILL_PRESET" --output-on-failure --timeout 120 || status=1
+step "read-only files, denied access, unwritable folders (Wine as an unprivileged user)"
+tools/unprivileged-lane.sh "build/$QUILL_PRESET/win_tests.exe" || status=1
 
 quill_stop_server
 exit $status

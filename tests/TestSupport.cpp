@@ -173,3 +173,7 @@ bool ReadOnlyIsEnforced() {
     }();
     return enforced;
 }
+
+bool InUnprivilegedLane() {
+    return ::GetEnvironmentVariableW(L"QUILL_UNPRIVILEGED_LANE", nullptr, 0) != 0;
+}

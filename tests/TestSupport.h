@@ -52,10 +52,16 @@ unsigned long long TicksOfSeconds(long long secondsSince1970);
 // named "...Permissions"; ./test.sh runs those suites again as an unprivileged user.
 bool ReadOnlyIsEnforced();
 
-#define SKIP_UNLESS_READONLY_ENFORCED()                                                              \
-    do {                                                                                             \
-        if (!ReadOnlyIsEnforced()) {                                                                 \
-            GTEST_SKIP() << "read-only files are writable here (Wine run by root); this runs in the " \
-                            "unprivileged lane of ./test.sh";                                        \
-        }                                                                                            \
+// In the unprivileged lane (QUILL_UNPRIVILEGED_LANE set) such a test fails instead of skipping.
+bool InUnprivilegedLane();
+
+#define SKIP_UNLESS_READONLY_ENFORCED()                                                            \
+    do {                                                                                           \
+        if (!ReadOnlyIsEnforced()) {                                                               \
+            if (InUnprivilegedLane()) {                                                            \
+                FAIL() << "the unprivileged lane runs where read-only files are writable";         \
+            }                                                                                      \
+            GTEST_SKIP() << "read-only files are writable here (Wine run by root); this runs in " \
+                            "the unprivileged lane of ./test.sh";                                  \
+        }                                                                                          \
     } while (false)

@@ -7,6 +7,8 @@
 # the 64-bit loader, and tests use the 64-bit build of the same sources.
 
 QUILL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# The unprivileged test lane keeps its prefixes in a folder that its user owns.
+QUILL_PREFIX_ROOT=${QUILL_PREFIX_ROOT:-$QUILL_ROOT/.wine}
 
 if [ -z "${QUILL_WINE_ARCH:-}" ]; then
   if /usr/lib/wine/wine --version >/dev/null 2>&1; then
@@ -30,7 +32,7 @@ wineserver() { "${WINESERVER:-/usr/lib/wine/wineserver}" "$@"; }
 
 # quill_use_prefix NAME: export the environment that every Wine call of ours runs with.
 quill_use_prefix() {
-  export WINEPREFIX="$QUILL_ROOT/.wine/$1-$QUILL_WINE_ARCH"
+  export WINEPREFIX="$QUILL_PREFIX_ROOT/$1-$QUILL_WINE_ARCH"
   export WINEARCH=$QUILL_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 }
 

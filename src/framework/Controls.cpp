@@ -1,6 +1,12 @@
 #include "framework/Controls.h"
 
+#include "framework/Abi.h"
+
 #include <vector>
+
+QUILL_CHECK_SYSTEM_SIZE(LVITEMW, 60, 88);
+QUILL_CHECK_SYSTEM_SIZE(LVCOLUMNW, 44, 56);
+QUILL_CHECK_SYSTEM_SIZE(TTTOOLINFOW, 48, 72);
 
 void CEdit::SetSel(int start, int end, bool noScroll) {
     SendMessage(EM_SETSEL, static_cast<WPARAM>(start), end);

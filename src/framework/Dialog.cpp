@@ -1,5 +1,7 @@
 #include "framework/Dialog.h"
 
+#include "framework/Abi.h"
+
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
 
 CDialog::~CDialog() {
@@ -15,6 +17,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND, UINT, WPARAM, LPARAM) noexcept {
 }
 
 bool CDialog::Create(HWND parent) {
+    QUILL_CHECK_CALLBACK(DialogProc, DLGPROC);
     if (m_hWnd) {
         return false;
     }

@@ -1,6 +1,11 @@
 #include "framework/Wnd.h"
 
+#include "framework/Abi.h"
+
 #include <vector>
+
+QUILL_CHECK_SYSTEM_SIZE(DRAWITEMSTRUCT, 48, 64);
+QUILL_CHECK_SYSTEM_SIZE(MEASUREITEMSTRUCT, 24, 32);
 
 namespace {
 
@@ -30,6 +35,8 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
 }
 
 void CWnd::Bind(HWND hwnd) {
+    QUILL_CHECK_CALLBACK(StaticWindowProc, WNDPROC);
+    QUILL_CHECK_CALLBACK(CbtHookProc, HOOKPROC);
     m_hWnd = hwnd;
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_pfnSuper = reinterpret_cast<WNDPROC>(
