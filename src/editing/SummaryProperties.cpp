@@ -1,6 +1,7 @@
 #include "editing/SummaryProperties.h"
 
 #include "framework/TextConv.h"
+#include "support/ErrorLog.h"
 #include "support/Folders.h"
 
 #include <objbase.h>
@@ -56,6 +57,26 @@ bool OpenStorage(const std::wstring& path, DWORD mode, OpenedStorage& opened) {
     // The storage, where there is one, is committed after writing; a file-system set has none.
     object->QueryInterface(IID_IStorage, reinterpret_cast<void**>(opened.storage.Put()));
     return true;
+}
+
+// Wine reads an 8-bit string of even length from a Unicode (code page 1200) set as its first
+// half, and rewriting any property of such a set stores every other string that way: one
+// written value would cut the rest. Windows reads and writes these sets correctly.
+bool PlatformCutsUnicodeSets() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+bool IsUnicodeSet(IPropertyStorage& set) {
+    PROPSPEC selector{};
+    selector.ulKind = PRSPEC_PROPID;
+    selector.propid = PID_CODEPAGE;
+    PROPVARIANT value;
+    ::PropVariantInit(&value);
+    const bool unicode = set.ReadMultiple(1, &selector, &value) == S_OK && value.vt == VT_I2 &&
+                         static_cast<USHORT>(value.iVal) == CP_WINUNICODE;
+    ::PropVariantClear(&value);
+    return unicode;
 }
 
 std::wstring Format(const wchar_t* format, auto value) {
@@ -157,6 +178,12 @@ bool WriteSummaryProperties(const std::wstring& path, const PropertyNames& names
     if (hr == STG_E_FILENOTFOUND) {
         hr = opened.sets->Create(kSummaryInformation, nullptr, PROPSETFLAG_ANSI,
                                  STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, set.Put());
+    } else if (SUCCEEDED(hr) && set.Get() && PlatformCutsUnicodeSets() && IsUnicodeSet(*set.Get())) {
+        // Released unwritten and uncommitted, the file keeps every byte.
+        LogError(L"WriteSummaryProperties: %s was not written: its summary properties are stored as Unicode "
+                 L"(code page 1200), which Wine would cut short if any of them were rewritten.",
+                 path.c_str());
+        return false;
     }
     if (FAILED(hr) || !set.Get()) {
         return false;

@@ -2,17 +2,25 @@
 #include "filelist/AddFiles.h"
 
 #include "app/MainDlg.h"
+#include "framework/Abi.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
+#include "support/PathLevels.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <cwctype>
 #include <optional>
 #include <vector>
 
+QUILL_CHECK_SYSTEM_SIZE(OPENFILENAMEW, 88, 152);
+QUILL_CHECK_SYSTEM_SIZE(BROWSEINFOW, 32, 64);
+QUILL_CHECK_CALLBACK(BrowseCallbackProc, BFFCALLBACK);
+
 std::wstring g_strBrowseFolder;
 bool g_bBrowseAccepted = false;
+std::wstring g_strBrowseSelected;
 
 namespace {
 
@@ -51,12 +59,66 @@ std::optional<FolderIdentity> IdentifyFolder(const std::wstring& folder) {
     return FolderIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// "C:\" of a drive path, "\\server\share\" of a network path; empty for anything else.
+std::wstring RootOf(const std::wstring& folder) {
+    if (folder.size() >= 3 && folder[1] == L':' && IsSeparator(folder[2])) {
+        return folder.substr(0, 2) + L"\\";
+    }
+    if (folder.size() > 2 && IsSeparator(folder[0]) && IsSeparator(folder[1])) {
+        const size_t server = folder.find_first_of(L"\\/", 2);
+        const size_t share = server == std::wstring::npos ? server : folder.find_first_of(L"\\/", server + 1);
+        return share == std::wstring::npos ? WithTrailingSeparator(folder) : folder.substr(0, share + 1);
+    }
+    return {};
+}
+
 }  // namespace
+
+std::optional<std::wstring> ResolveTypedFolder(const std::wstring& typed, const std::wstring& selected) {
+    if (typed.empty()) {
+        return std::nullopt;
+    }
+    const bool network = typed.size() >= 2 && IsSeparator(typed[0]) && IsSeparator(typed[1]);
+    const bool drive = typed.size() >= 2 && typed[1] == L':' && std::iswalpha(typed[0]);
+    std::wstring combined;
+    if (network || (drive && typed.size() >= 3 && IsSeparator(typed[2]))) {
+        combined = typed;
+    } else {
+        // Relative to what the user sees selected, never to the process's current folder.
+        const std::wstring base = WithTrailingSeparator(selected);
+        const std::wstring root = RootOf(base);
+        if (root.empty()) {
+            return std::nullopt;
+        }
+        if (IsSeparator(typed[0])) {
+            combined = root + typed.substr(1);
+        } else if (drive) {
+            // "D:name": below the selected folder when it is on D, else below the root of D.
+            const bool sameDrive = base[1] == L':' && std::towupper(base[0]) == std::towupper(typed[0]);
+            combined = (sameDrive ? base : typed.substr(0, 2) + L"\\") + typed.substr(2);
+        } else {
+            combined = base + typed;
+        }
+    }
+    // Only full paths reach this, so the current folder plays no part; "." and ".." go. A
+    // result that does not fit the chooser's buffers is refused rather than cut.
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameW(combined.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        return std::nullopt;
+    }
+    return std::wstring(full, length);
+}
 
 BOOL BrowseForFolder(const std::wstring& title, HWND owner, std::wstring& folder) {
     const std::wstring shownTitle = title.empty() ? L"Please select folder:" : title;
     g_strBrowseFolder = folder;
     g_bBrowseAccepted = false;
+    g_strBrowseSelected.clear();
 
     BROWSEINFOW info{};
     info.hwndOwner = owner;
@@ -89,8 +151,10 @@ int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM lParam, LPARAM) 
             break;
         case BFFM_SELCHANGED: {
             wchar_t path[MAX_PATH] = {};
-            if (::SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path)) {
+            g_strBrowseSelected.clear();
+            if (lParam && ::SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path)) {
                 buffer = path;
+                g_strBrowseSelected = buffer;
                 ::SendMessageW(hwnd, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(buffer.c_str()));
             }
             for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -103,14 +167,16 @@ int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM lParam, LPARAM) 
             }
             break;
         }
-        case BFFM_VALIDATEFAILEDW:
-            buffer = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
-            if (!EnsureDirectory(buffer)) {
+        case BFFM_VALIDATEFAILEDW: {
+            const std::optional<std::wstring> typed =
+                ResolveTypedFolder(lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"", g_strBrowseSelected);
+            if (!typed || !EnsureDirectory(*typed)) {
                 return 1;  // keep the chooser open
             }
             g_bBrowseAccepted = true;
-            g_strBrowseFolder = buffer;
+            g_strBrowseFolder = *typed;
             return 0;
+        }
         default:
             break;
         }
@@ -131,7 +197,9 @@ void CMainDlg::OnAddFiles() {
     dialog.lpstrFile = result.data();
     dialog.nMaxFile = kOpenResultChars;
     dialog.lpstrInitialDir = startFolder.empty() ? nullptr : startFolder.c_str();
-    dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    // The dialog would otherwise leave the process in the folder the user browsed to, and every
+    // relative path after it would silently mean something else.
+    dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_NOCHANGEDIR;
     if (!::GetOpenFileNameW(&dialog)) {
         return;
     }
@@ -144,7 +212,9 @@ void CMainDlg::OnAddFiles() {
 }
 
 void CMainDlg::OnAddFolder() {
-    if (!BrowseForFolder(L"", nullptr, m_strLastFolder)) {
+    // Owned by the window, the chooser is modal to it: no second Add Folder, Remove All, Apply
+    // or close can run while the user is choosing.
+    if (!BrowseForFolder(L"", m_hWnd, m_strLastFolder)) {
         return;
     }
     m_arrFiles.Append(m_strLastFolder);

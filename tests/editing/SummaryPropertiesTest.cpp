@@ -4,6 +4,8 @@
 #include "MainDlgFixture.h"
 #include "framework/TextConv.h"
 #include "resources/resource.h"
+#include "support/ErrorLog.h"
+#include "support/Folders.h"
 
 #include <objbase.h>
 
@@ -51,6 +53,40 @@ long ReadPageCount(const std::wstring& path) {
     if (sets) sets->Release();
     storage->Release();
     return pages;
+}
+
+// A compound document whose summary set is stored as Unicode (code page 1200, the platform's
+// default kind of set), holding a title of even length and a subject of odd length.
+bool MakeUnicodeSetFile(const std::wstring& path) {
+    IStorage* storage = nullptr;
+    if (FAILED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
+                                    nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&storage)))) {
+        return false;
+    }
+    IPropertySetStorage* sets = nullptr;
+    IPropertyStorage* set = nullptr;
+    bool ok = SUCCEEDED(storage->QueryInterface(IID_IPropertySetStorage, reinterpret_cast<void**>(&sets))) &&
+              SUCCEEDED(sets->Create(kSummary, nullptr, PROPSETFLAG_DEFAULT, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &set));
+    if (ok) {
+        PROPSPEC selectors[2] = {};
+        selectors[0].ulKind = selectors[1].ulKind = PRSPEC_PROPID;
+        selectors[0].propid = 2;  // title
+        selectors[1].propid = 3;  // subject
+        char title[] = "Even title";
+        char subject[] = "Odd";
+        PROPVARIANT values[2];
+        ::PropVariantInit(&values[0]);
+        ::PropVariantInit(&values[1]);
+        values[0].vt = values[1].vt = VT_LPSTR;
+        values[0].pszVal = title;
+        values[1].pszVal = subject;
+        ok = SUCCEEDED(set->WriteMultiple(2, selectors, values, PID_FIRST_USABLE)) && SUCCEEDED(set->Commit(STGC_DEFAULT));
+        set->Release();
+    }
+    if (sets) sets->Release();
+    ok = SUCCEEDED(storage->Commit(STGC_DEFAULT)) && ok;
+    storage->Release();
+    return ok;
 }
 
 PropertyValues NineValues(const std::wstring& suffix) {
@@ -140,6 +176,30 @@ TEST_F(SummaryPropertiesTest, FilesWithoutAPropertySet) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(WriteSummaryProperties(held, Names(), NineValues(L"x"), {})) << "a file held by another program";
     ::CloseHandle(holder);
+}
+
+TEST_F(SummaryPropertiesTest, AUnicodeSetIsWrittenOnlyWhereThePlatformKeepsItsStrings) {
+    const std::wstring doc = temp.path() + L"unicode.doc";
+    ASSERT_TRUE(MakeUnicodeSetFile(doc));
+    const std::string bytes = ReadTestFile(doc);
+    DeleteFileIfExists(GetErrorLogPath());
+    const bool written = WriteSummaryProperties(doc, Names(), {{L"Summary_Author", L"New author"}}, {});
+    if (RunningUnderWine()) {
+        EXPECT_FALSE(written) << "the file gets its failure line";
+        EXPECT_EQ(ReadTestFile(doc), bytes) << "not a byte of the file changes";
+        EXPECT_NE(ReadTestFile(GetErrorLogPath())
+                      .find("] WriteSummaryProperties: " + Narrow(doc) +
+                            " was not written: its summary properties are stored as Unicode (code page 1200), which "
+                            "Wine would cut short if any of them were rewritten.\r\n"),
+                  std::string::npos);
+    } else {
+        EXPECT_TRUE(written);
+        PropertyValues after;
+        ReadSummaryProperties(doc, Names(), after);
+        EXPECT_EQ(after.at(L"Summary_Author"), L"New author");
+        EXPECT_EQ(after.at(L"Summary_Title"), L"Even title") << "the other strings keep their length";
+        EXPECT_EQ(after.at(L"Summary_Subject"), L"Odd");
+    }
 }
 
 TEST(PropVariantToStringTest, EveryTypeOfTheTable) {

@@ -130,14 +130,41 @@ TEST_F(AddFilesTest, APatternTooLongForTheFinderAddsNothing) {
     EXPECT_TRUE(MasterList().empty());
 }
 
-// Drives the next visible dialog of this thread other than the main window.
+// The process's current folder, set for a test and put back after it.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::wstring& folder) : m_saved(Get()) { ::SetCurrentDirectoryW(folder.c_str()); }
+    ~ScopedCurrentFolder() { ::SetCurrentDirectoryW(m_saved.c_str()); }
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+    static std::wstring Get() {
+        wchar_t folder[MAX_PATH] = {};
+        const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, folder);
+        return length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+    }
+
+private:
+    std::wstring m_saved;
+};
+
+// Drives the next visible dialog of this thread other than the main window, and notes how
+// that dialog stands to the main window while it is open.
 struct DialogDriver {
     static HWND s_main;
     static std::wstring s_text;   // typed into the file name box, or the folder to select
     static bool s_cancel;
     static bool s_done;
+    static HWND s_owner;
+    static bool s_mainEnabled;
 
-    static HWND FindDialog() { return FindOtherDialog(s_main); }
+    static HWND FindDialog() {
+        const HWND dialog = FindOtherDialog(s_main);
+        if (dialog) {
+            s_owner = ::GetWindow(dialog, GW_OWNER);
+            s_mainEnabled = ::IsWindowEnabled(s_main) != FALSE;
+        }
+        return dialog;
+    }
     static void CALLBACK DriveOpen(HWND, UINT, UINT_PTR id, DWORD) {
         const HWND dialog = FindDialog();
         if (!dialog) return;
@@ -159,6 +186,8 @@ struct DialogDriver {
         s_text = text;
         s_cancel = cancel;
         s_done = false;
+        s_owner = nullptr;
+        s_mainEnabled = true;
         ::SetTimer(nullptr, 0, 200, proc);
     }
 };
@@ -166,13 +195,19 @@ HWND DialogDriver::s_main = nullptr;
 std::wstring DialogDriver::s_text;
 bool DialogDriver::s_cancel = false;
 bool DialogDriver::s_done = false;
+HWND DialogDriver::s_owner = nullptr;
+bool DialogDriver::s_mainEnabled = true;
 
 TEST_F(AddFilesTest, AddFilesTakesTheChosenFilesInOrder) {
     ASSERT_TRUE(WriteTestFile(root + L"\\f0.txt", "0"));
+    const std::wstring current = temp.path() + L"cwd";
+    ASSERT_NE(EnsureDirectory(current), 0);
+    ScopedCurrentFolder inCurrent(current);
     dlg->m_strLastFolder = root + L"\\";
     DialogDriver::Arm(dlg->m_hWnd, L"\"f1.txt\" \"f0.txt\"", false, DialogDriver::DriveOpen);
     dlg->OnAddFiles();
     ASSERT_TRUE(DialogDriver::s_done);
+    EXPECT_EQ(ScopedCurrentFolder::Get(), current) << "the dialog leaves the current folder alone";
     EXPECT_EQ(MasterList(), (std::vector<std::wstring>{F1(), root + L"\\f0.txt"}));
     EXPECT_EQ(dlg->m_strLastFolder, root + L"\\");
     EXPECT_EQ(dlg->m_listFiles.GetItemCount(), 2);
@@ -203,20 +238,73 @@ TEST_F(AddFilesTest, AddFolderAddsTheFolderAndItsFiles) {
     EXPECT_EQ(dlg->m_strLastFolder, root + L"\\");
 }
 
-TEST_F(AddFilesTest, ATypedFolderIsCreatedAndAccepted) {
-    // Wine never sends the validation message, so the callback is called as the chooser would.
-    const std::wstring typed = temp.path() + L"new\\nested";
-    g_strBrowseFolder = temp.path();
-    g_bBrowseAccepted = false;
-    EXPECT_EQ(BrowseCallbackProc(nullptr, BFFM_VALIDATEFAILEDW, reinterpret_cast<LPARAM>(typed.c_str()), 0), 0);
-    EXPECT_TRUE(PathExists(typed));
-    EXPECT_TRUE(g_bBrowseAccepted);
-    EXPECT_EQ(g_strBrowseFolder, typed);
+TEST_F(AddFilesTest, TheChooserIsModalToTheWindow) {
+    DialogDriver::Arm(dlg->m_hWnd, L"", true, DialogDriver::DriveBrowse);
+    dlg->OnAddFolder();
+    ASSERT_TRUE(DialogDriver::s_done);
+    EXPECT_EQ(DialogDriver::s_owner, dlg->m_hWnd) << "the chooser belongs to the window";
+    EXPECT_FALSE(DialogDriver::s_mainEnabled) << "the window takes no input while the chooser is open";
+    EXPECT_TRUE(::IsWindowEnabled(dlg->m_hWnd)) << "and takes it again once the chooser is closed";
+}
 
-    g_bBrowseAccepted = false;
-    EXPECT_EQ(BrowseCallbackProc(nullptr, BFFM_VALIDATEFAILEDW, reinterpret_cast<LPARAM>(typed.c_str()), 0), 1)
-        << "an existing folder keeps the chooser open";
-    EXPECT_FALSE(g_bBrowseAccepted);
+// Tells the chooser's callback what is selected: a folder, or (for an empty path) an item that
+// is no folder.
+void SelectInChooser(const std::wstring& folder) {
+    PIDLIST_ABSOLUTE item = nullptr;
+    if (folder.empty()) {
+        ASSERT_EQ(::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &item), S_OK);
+    } else {
+        item = ::ILCreateFromPathW(folder.c_str());
+        ASSERT_NE(item, nullptr);
+    }
+    BrowseCallbackProc(nullptr, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(item), 0);
+    ::ILFree(item);
+}
+
+TEST_F(AddFilesTest, ATypedFolderIsTakenRelativeToTheSelectedFolder) {
+    // Wine never sends the validation message, so the callback is called as the chooser would.
+    const std::wstring current = temp.path() + L"cwd\\inner";
+    ASSERT_NE(EnsureDirectory(current), 0);
+    ScopedCurrentFolder inCurrent(current);
+    struct Case {
+        const char* label;
+        std::wstring selected;
+        std::wstring typed;
+        std::wstring accepted;  // the folder created and chosen; empty: the chooser stays open
+    };
+    const Case cases[] = {
+        {"a name below the selected folder", root, L"new", root + L"\\new"},
+        {"a step up and nested names", root, L"..\\side\\deep", temp.path() + L"side\\deep"},
+        {"a full path as it is", root, temp.path() + L"full\\x", temp.path() + L"full\\x"},
+        {"an existing folder keeps the chooser open", root, L"sub", L""},
+        {"a path too long for the chooser is refused, not cut", root, std::wstring(300, L'x'), L""},
+        {"nothing selected that a name could be relative to", L"", L"orphan", L""},
+    };
+    const auto entriesOfRoot = [this] {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW data;
+        HANDLE find = ::FindFirstFileW((root + L"\\*").c_str(), &data);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) names.push_back(data.cFileName);
+        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+        return names;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::vector<std::wstring> before = entriesOfRoot();
+        SelectInChooser(c.selected);
+        g_strBrowseFolder = L"shown first";
+        g_bBrowseAccepted = false;
+        const int result = BrowseCallbackProc(nullptr, BFFM_VALIDATEFAILEDW, reinterpret_cast<LPARAM>(c.typed.c_str()), 0);
+        EXPECT_EQ(result, c.accepted.empty() ? 1 : 0);
+        EXPECT_EQ(g_bBrowseAccepted, !c.accepted.empty());
+        EXPECT_EQ(g_strBrowseFolder, c.accepted.empty() ? L"shown first" : c.accepted);
+        if (!c.accepted.empty()) {
+            EXPECT_TRUE(PathExists(c.accepted));
+        } else {
+            EXPECT_EQ(entriesOfRoot(), before) << "nothing created, not even a shortened name";
+        }
+        EXPECT_FALSE(PathExists(current + L"\\" + c.typed)) << "nothing below the current folder";
+    }
 }
 
 }  // namespace
