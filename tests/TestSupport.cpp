@@ -83,6 +83,15 @@ bool RunningUnderWine() {
     return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+std::wstring UnwritableFolder() {
+    if (RunningUnderWine()) {
+        return PathExists(L"Z:\\usr\\") ? L"Z:\\usr\\" : std::wstring();
+    }
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(system, length) + L"\\" : std::wstring();
+}
+
 namespace {
 
 struct DialogSearch {

@@ -35,6 +35,11 @@ std::string Narrow(const std::wstring& text);
 // True when running under Wine rather than Windows.
 bool RunningUnderWine();
 
+// An existing folder this user may not create files in, or empty when none is known: the file
+// system's /usr through Wine's Z: drive, or the system folder on Windows. Only meaningful where
+// ReadOnlyIsEnforced() (root may write anywhere).
+std::wstring UnwritableFolder();
+
 // A visible dialog of this thread other than `except` (a common dialog, a message box), or null.
 HWND FindOtherDialog(HWND except);
 

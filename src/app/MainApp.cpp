@@ -1,6 +1,7 @@
 #include "app/MainApp.h"
 
 #include "app/MainDlg.h"
+#include "support/ErrorLog.h"
 #include "support/Folders.h"
 
 #include <ole2.h>
@@ -27,6 +28,8 @@ BOOL CMainApp::InitInstance() {
         dialog.DoModal();
         m_pMainWnd = nullptr;
     }
+    // Lines held back while another program had the log are written before the program ends.
+    FlushErrorLog();
     ::OleUninitialize();
     // No message loop of our own: the program ends with the main window.
     return FALSE;

@@ -5,11 +5,12 @@
 #include "editing/FileBackup.h"
 #include "framework/Gdi.h"
 #include "resources/resource.h"
+#include "support/ErrorLog.h"
 #include "support/Folders.h"
 
 CMainDlg::CMainDlg()
     : CDialog(IDD_MAIN_DIALOG),
-      m_strAppDataDir(GetAppDataFolder() + kProductName + L"\\"),
+      m_strAppDataDir(GetApplicationFolder().path),
       m_nWidth(kDefaultWindowWidth),
       m_nHeight(kDefaultWindowHeight) {
     m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -78,10 +79,19 @@ BOOL CMainDlg::OnInitDialog() {
     SetIcon(m_hIcon, false);
     SetWindowText(kMainWindowTitle);
     DragAcceptFiles(true);
-    EnsureDirectory(m_strAppDataDir);
+    // The per-user folder. Without one (see ChooseApplicationFolder) the window runs on its
+    // defaults and saves nothing; either way the log tells why the usual folder is not used.
+    if (!m_strAppDataDir.empty()) {
+        EnsureDirectory(m_strAppDataDir);
+    }
+    if (const std::wstring notice = GetApplicationFolder().notice; !notice.empty()) {
+        LogError(L"%s", notice.c_str());
+    }
 
     int theme = 10;
-    ReadSettingsFile(theme);
+    if (!m_strAppDataDir.empty()) {
+        ReadSettingsFile(theme);
+    }
     m_skin.AttachMain(this, theme, m_strAppDataDir, kProductName);
 
     InsertListColumns();
@@ -317,5 +327,7 @@ void CMainDlg::OnDestroy() {
     ClearBackup();
     m_bMaximized = IsZoomed() ? 1 : 0;
     CDialog::OnDestroy();
-    WriteSettingsFile();
+    if (!m_strAppDataDir.empty()) {
+        WriteSettingsFile();
+    }
 }

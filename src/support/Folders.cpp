@@ -1,5 +1,6 @@
 #include "support/Folders.h"
 
+#include "app/Version.h"
 #include "framework/Gdi.h"
 #include "framework/TextConv.h"
 #include "support/PathLevels.h"
@@ -8,6 +9,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <atomic>
 #include <climits>
 #include <vector>
 
@@ -59,6 +61,54 @@ std::wstring GetTempFolder() {
         return {};
     }
     return WithTrailingSeparator(std::wstring(buffer.data(), length));
+}
+
+ApplicationFolder ChooseApplicationFolder(const std::wstring& appDataFolder, const std::wstring& moduleFolder) {
+    const auto absolute = [](const std::wstring& folder) {
+        return !folder.empty() && !::PathIsRelativeW(folder.c_str());
+    };
+    if (absolute(appDataFolder)) {
+        return {WithTrailingSeparator(appDataFolder) + kProductName + L"\\", {}};
+    }
+    if (absolute(moduleFolder) && CanCreateFileIn(moduleFolder)) {
+        return {WithTrailingSeparator(moduleFolder),
+                L"The application-data folder cannot be found; settings are kept in the program's folder " +
+                    moduleFolder + L"."};
+    }
+    return {{},
+            L"The application-data folder cannot be found and the program's folder " +
+                (moduleFolder.empty() ? std::wstring(L"(unknown)") : moduleFolder) +
+                L" cannot be written; settings are not saved."};
+}
+
+ApplicationFolder GetApplicationFolder() {
+    const std::wstring appData = GetAppDataFolder();
+    // The executable's folder is only looked at (and probed) when it is needed.
+    return appData.empty() ? ChooseApplicationFolder(appData, GetModuleFolder())
+                           : ChooseApplicationFolder(appData, {});
+}
+
+bool CanCreateFileIn(const std::wstring& folder) {
+    // A file of our own, made and removed at once. Not GetTempFileNameW: under Wine it reports
+    // success in a folder where the file could not be created.
+    static std::atomic<unsigned> counter{0};
+    if (folder.empty()) {
+        return false;
+    }
+    const std::wstring base = WithTrailingSeparator(folder) + L"~qmk" + std::to_wstring(::GetCurrentProcessId()) + L"-";
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::wstring probe = base + std::to_wstring(counter++) + L".tmp";
+        HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file);
+            return true;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS) {
+            return false;
+        }
+    }
+    return false;
 }
 
 bool PathExists(const std::wstring& path) {

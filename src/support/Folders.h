@@ -8,6 +8,22 @@ std::wstring GetAppDataFolder();
 std::wstring GetModuleFolder();
 std::wstring GetTempFolder();
 
+// The application folder: where the settings files and the error log live.
+struct ApplicationFolder {
+    // Ends in "\"; empty when no folder can hold the settings, which are then not saved.
+    std::wstring path;
+    // Why the usual folder is not used, for the error log; empty when it is.
+    std::wstring notice;
+};
+// The application-data folder followed by "Quillmark\". When the system cannot tell the
+// application-data folder, the executable's folder if a file can be created there, else none:
+// never a folder relative to the current directory, which may be anywhere.
+ApplicationFolder ChooseApplicationFolder(const std::wstring& appDataFolder, const std::wstring& moduleFolder);
+// The choice made for this user and this executable.
+ApplicationFolder GetApplicationFolder();
+// True when a new file can be created (and is then removed) in the folder.
+bool CanCreateFileIn(const std::wstring& folder);
+
 bool PathExists(const std::wstring& path);
 // Creates every missing folder along the path (with or without a final "\"). Nonzero when the
 // last folder was newly created; zero when it existed already or a level could not be made.

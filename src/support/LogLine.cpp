@@ -1,6 +1,7 @@
 #include "support/LogLine.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -26,6 +27,37 @@ bool NeedsLogTrim(std::uint64_t fileSize) {
     return fileSize > kLogSizeLimit;
 }
 
-std::string_view LogTailToKeep(std::string_view contents) {
-    return contents.size() > kLogKeptSize ? contents.substr(contents.size() - kLogKeptSize) : contents;
+std::uint64_t LogTailStart(std::uint64_t fileSize) {
+    return fileSize > kLogKeptSize ? fileSize - kLogKeptSize : 0;
+}
+
+void HeldLogLines::Add(std::string line) {
+    m_bytes += line.size();
+    m_lines.push_back(std::move(line));
+    while (m_bytes > kLogKeptSize && m_lines.size() > 1) {
+        m_bytes -= m_lines.front().size();
+        m_lines.pop_front();
+    }
+}
+
+std::string HeldLogLines::Joined() const {
+    std::string joined;
+    joined.reserve(m_bytes);
+    for (const std::string& line : m_lines) {
+        joined += line;
+    }
+    return joined;
+}
+
+void HeldLogLines::Consume(std::size_t written) {
+    while (written > 0 && !m_lines.empty()) {
+        std::string& first = m_lines.front();
+        const std::size_t part = written < first.size() ? written : first.size();
+        first.erase(0, part);
+        m_bytes -= part;
+        written -= part;
+        if (first.empty()) {
+            m_lines.pop_front();
+        }
+    }
 }

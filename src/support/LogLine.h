@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,27 @@ std::string FormatLogLine(std::string_view version, const LogTime& time, std::st
 // line about to be written does not count.
 bool NeedsLogTrim(std::uint64_t fileSize);
 
-// The last kLogKeptSize bytes (all of a shorter text), cut without regard to lines, so the
-// first line kept may be a fragment.
-std::string_view LogTailToKeep(std::string_view contents);
+// Where the kept part of a file of this size begins: the cut keeps its last kLogKeptSize bytes
+// (all of a shorter file), without regard to lines, so the first line kept may be a fragment.
+std::uint64_t LogTailStart(std::uint64_t fileSize);
+
+// Lines that could not be written yet (another program holds the log, or it may not be written),
+// oldest first, to be written in order once the file can be opened. They are bounded by the size
+// a trim keeps: a line older than the newest kLogKeptSize bytes would be cut by the next trim
+// anyway, so the oldest lines give way first.
+class HeldLogLines {
+public:
+    void Add(std::string line);
+    bool empty() const { return m_lines.empty(); }
+    std::size_t count() const { return m_lines.size(); }
+    std::size_t bytes() const { return m_bytes; }
+    // Every held byte, in the order the lines were added.
+    std::string Joined() const;
+    // Forgets the first `written` bytes of Joined(); a line written in part keeps its rest, so a
+    // short write is continued, not repeated.
+    void Consume(std::size_t written);
+
+private:
+    std::deque<std::string> m_lines;
+    std::size_t m_bytes = 0;
+};

@@ -210,6 +210,20 @@ TEST(MainDlgStartTest, CreatesThePerUserFolder) {
     EXPECT_TRUE(PathExists(folder));
 }
 
+TEST(MainDlgStartPermissions, AnUnwritableSettingsFolderSavesNothingAndShowsNothing) {
+    SKIP_UNLESS_READONLY_ENFORCED();
+    const std::wstring folder = UnwritableFolder();
+    ASSERT_FALSE(folder.empty());
+    {
+        CMainDlg dlg;
+        dlg.m_strAppDataDir = folder;
+        ASSERT_TRUE(dlg.Create());
+        PumpMessages();
+        EXPECT_EQ(FindOtherDialog(dlg.m_hWnd), nullptr) << "no message about the folder";
+    }
+    EXPECT_FALSE(PathExists(folder + L"QMK.cfg"));
+}
+
 // A dialog that records the messages its object sees.
 class RecordingDialog : public CDialog {
 public:

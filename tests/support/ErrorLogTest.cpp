@@ -7,6 +7,7 @@
 
 #include <regex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -14,26 +15,50 @@ class ErrorLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = GetAppDataFolder() + L"Quillmark";
-        ASSERT_TRUE(RemoveTree(folder));
         log = folder + L"\\ErrorLog.txt";
+        ASSERT_EQ(GetErrorLogPath(), log);
+        FlushErrorLog();  // a fresh wait allowance, and nothing held from an earlier test
+        ASSERT_TRUE(RemoveTree(folder));
+        ASSERT_EQ(HeldErrorLogLines(), 0u);
+        waitedMs = 0;
+        SetErrorLogSleep([](unsigned ms) { waitedMs += ms; });
     }
-    void TearDown() override { RemoveTree(folder); }
+    void TearDown() override {
+        SetErrorLogSleep(nullptr);
+        RemoveTree(folder);
+    }
 
-    // A log of `size` bytes whose bytes tell their own position.
-    void MakeLogOfSize(size_t size) {
+    // What the log asked to wait for a busy file; the tests do not really wait.
+    static inline unsigned waitedMs = 0;
+
+    // A log of `size` bytes whose last 2 MiB tell their own position (the rest is left sparse).
+    void MakeLogOfSize(unsigned long long size) {
         EnsureDirectory(folder);
-        std::string bytes(size, '\0');
-        for (size_t i = 0; i < size; ++i) {
-            bytes[i] = static_cast<char>('a' + i % 26);
+        const unsigned long long from = size > (2u << 20) ? size - (2u << 20) : 0;
+        std::string bytes(static_cast<size_t>(size - from), '\0');
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = PatternAt(from + i);
         }
-        ASSERT_TRUE(WriteTestFile(log, bytes));
+        HANDLE file = ::CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER start{};
+        start.QuadPart = static_cast<LONGLONG>(from);
+        DWORD written = 0;
+        const bool ok = ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) &&
+                        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                        written == bytes.size();
+        ::CloseHandle(file);
+        ASSERT_TRUE(ok);
     }
-    size_t CountLines(const std::string& text) const {
-        size_t lines = 0;
-        for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) {
-            ++lines;
+    static char PatternAt(unsigned long long position) { return static_cast<char>('a' + position % 26); }
+    // The message of every line, in file order.
+    static std::vector<std::string> Messages(const std::string& text) {
+        std::vector<std::string> messages;
+        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+            const size_t start = text.find("] ", at);
+            messages.push_back(start < end ? text.substr(start + 2, end - start - 2) : text.substr(at, end - at));
         }
-        return lines;
+        return messages;
     }
 
     std::wstring folder;
@@ -48,7 +73,7 @@ TEST_F(ErrorLogTest, FirstCallCreatesTheFolderAndOneLine) {
                                                   R"(\(SetDirTime\) Directory open failed, error: 32\r\n)")))
         << text;
     LogError(L"%s and %u", L"second", 7u);
-    EXPECT_EQ(CountLines(ReadTestFile(log)), 2u);
+    EXPECT_EQ(Messages(ReadTestFile(log)).size(), 2u);
     EXPECT_NE(ReadTestFile(log).find("] second and 7\r\n"), std::string::npos);
 }
 
@@ -70,44 +95,30 @@ TEST_F(ErrorLogTest, LongMessagesAreCutAtTheFormattingBuffer) {
 TEST_F(ErrorLogTest, TrimsOnlyAFileLargerThanOneMebibyte) {
     struct Case {
         const char* label;
-        size_t before;
+        unsigned long long before;
         size_t kept;
     };
     const Case cases[] = {
         {"exactly 1,048,576 bytes is kept whole", 1048576, 1048576},
         {"1,048,577 bytes is cut to its tail", 1048577, 1047552},
+        {"70 MiB, more than a whole-file read takes, is cut to its tail", 70ULL << 20, 1047552},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         MakeLogOfSize(c.before);
         LogError(L"after the cut");
         const std::string text = ReadTestFile(log);
+        ASSERT_GT(text.size(), c.kept);
         const std::string line = text.substr(c.kept);
-        EXPECT_EQ(text.size(), c.kept + line.size());
         EXPECT_EQ(line.rfind("[ver.3.01 ", 0), 0u) << "the new line follows the kept bytes";
+        EXPECT_EQ(line.find("\r\n"), line.size() - 2) << "and is the only line after them";
         // The kept bytes are the old file's last ones.
-        const size_t firstKept = c.before - c.kept;
-        EXPECT_EQ(text[0], static_cast<char>('a' + firstKept % 26));
-        EXPECT_EQ(text[c.kept - 1], static_cast<char>('a' + (c.before - 1) % 26));
+        const unsigned long long firstKept = c.before - c.kept;
+        for (size_t i = 0; i < c.kept; i += 4093) {
+            ASSERT_EQ(text[i], PatternAt(firstKept + i)) << "at " << i;
+        }
+        EXPECT_EQ(text[c.kept - 1], PatternAt(c.before - 1));
     }
-}
-
-TEST_F(ErrorLogTest, AFileTooLargeToReadIsKeptAndAppendedTo) {
-    // Larger than a whole-file read takes: the cut cannot read it, so nothing may be lost.
-    ASSERT_NE(EnsureDirectory(folder), 0);
-    HANDLE file = ::CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    LARGE_INTEGER size{};
-    size.QuadPart = kMaxWholeFileBytes + 1;
-    ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-    ::SetEndOfFile(file);
-    ::CloseHandle(file);
-
-    LogError(L"kept");
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ASSERT_TRUE(::GetFileAttributesExW(log.c_str(), GetFileExInfoStandard, &data));
-    const ULONGLONG after = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    EXPECT_GT(after, static_cast<ULONGLONG>(size.QuadPart)) << "the old content stays and the line is added";
 }
 
 TEST_F(ErrorLogTest, WritersOfBothThreadsKeepTheirLines) {
@@ -117,20 +128,56 @@ TEST_F(ErrorLogTest, WritersOfBothThreadsKeepTheirLines) {
     });
     for (int i = 0; i < kLinesEach; ++i) LogError(L"window %d", i);
     worker.join();
-    EXPECT_EQ(CountLines(ReadTestFile(log)), 2u * kLinesEach);
+    EXPECT_EQ(Messages(ReadTestFile(log)).size(), 2u * kLinesEach);
 }
 
-TEST_F(ErrorLogTest, ABrieflyLockedFileIsWaitedFor) {
-    LogError(L"first");
-    HANDLE held = ::CreateFileW(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    std::thread release([held] {
-        ::Sleep(60);
+TEST_F(ErrorLogTest, AHeldLogLosesNoLineAndWaitsBoundedInAll) {
+    for (const bool endsWithAWrite : {true, false}) {
+        SCOPED_TRACE(endsWithAWrite ? "written by the next line" : "written at the end of the pass");
+        FlushErrorLog();
+        DeleteFileIfExists(log);
+        waitedMs = 0;
+        LogError(L"first");
+        std::vector<std::string> expected{"first"};
+        // Another program holds the log without sharing while a pass writes its lines.
+        HANDLE held = ::CreateFileW(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        for (int i = 0; i < 30; ++i) {
+            LogError(L"held %d", i);
+            expected.push_back("held " + std::to_string(i));
+        }
+        EXPECT_EQ(HeldErrorLogLines(), 30u);
         ::CloseHandle(held);
-    });
-    LogError(L"second");
-    release.join();
-    EXPECT_NE(ReadTestFile(log).find("] second\r\n"), std::string::npos);
+        EXPECT_GT(waitedMs, 0u) << "a busy log is waited for a little";
+        EXPECT_LE(waitedMs, kLogRetryBudget * kLogRetryDelayMs) << "the waits of all the lines together are bounded";
+        EXPECT_EQ(Messages(ReadTestFile(log)).size(), 1u);
+
+        if (endsWithAWrite) {
+            LogError(L"after");
+            expected.push_back("after");
+        } else {
+            FlushErrorLog();
+        }
+        EXPECT_EQ(HeldErrorLogLines(), 0u);
+        EXPECT_EQ(Messages(ReadTestFile(log)), expected) << "every line, in the order it was logged";
+    }
+}
+
+class ErrorLogPermissions : public ErrorLogTest {};
+
+TEST_F(ErrorLogPermissions, ALogTheUserMayNotWriteKeepsItsLines) {
+    SKIP_UNLESS_READONLY_ENFORCED();
+    LogError(L"first");
+    ASSERT_TRUE(::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_READONLY));
+    LogError(L"refused %d", 1);
+    LogError(L"refused %d", 2);
+    EXPECT_EQ(HeldErrorLogLines(), 2u);
+    EXPECT_EQ(waitedMs, 0u) << "access denied is not waited for";
+    EXPECT_EQ(Messages(ReadTestFile(log)), std::vector<std::string>{"first"});
+
+    ASSERT_TRUE(::SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL));
+    FlushErrorLog();
+    EXPECT_EQ(Messages(ReadTestFile(log)), (std::vector<std::string>{"first", "refused 1", "refused 2"}));
 }
 
 }  // namespace

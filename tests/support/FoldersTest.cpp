@@ -25,6 +25,54 @@ TEST(FoldersTest, SystemFoldersEndInASeparator) {
     EXPECT_EQ(std::wstring(exe).rfind(GetModuleFolder(), 0), 0u) << "the module folder holds the executable";
 }
 
+TEST(FoldersTest, TheApplicationFolderIsNeverRelative) {
+    ScopedTempDir program;
+    const std::wstring missing = program.path() + L"missing\\";
+    const std::wstring keptIn =
+        L"The application-data folder cannot be found; settings are kept in the program's folder ";
+    const std::wstring notSaved = L"The application-data folder cannot be found and the program's folder ";
+    struct Case {
+        const char* label;
+        std::wstring appData;
+        std::wstring module;
+        std::wstring folder;
+        std::wstring notice;
+    };
+    const Case cases[] = {
+        {"the application-data folder when known", L"C:\\users\\me\\AppData\\Roaming\\", program.path(),
+         L"C:\\users\\me\\AppData\\Roaming\\Quillmark\\", L""},
+        {"known without a final separator", L"C:\\data", L"", L"C:\\data\\Quillmark\\", L""},
+        {"unknown: the program's folder, which can be written", L"", program.path(), program.path(),
+         keptIn + program.path() + L"."},
+        {"a relative application-data folder counts as unknown", L"Roaming\\", program.path(), program.path(),
+         keptIn + program.path() + L"."},
+        {"unknown, and the program's folder cannot be written: none", L"", missing, L"",
+         notSaved + missing + L" cannot be written; settings are not saved."},
+        {"unknown, and no program folder either: none", L"", L"", L"",
+         notSaved + L"(unknown) cannot be written; settings are not saved."},
+        {"never the current directory, though it can be written", L"", L".\\", L"",
+         notSaved + L".\\ cannot be written; settings are not saved."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const ApplicationFolder chosen = ChooseApplicationFolder(c.appData, c.module);
+        EXPECT_EQ(Narrow(chosen.path), Narrow(c.folder));
+        EXPECT_EQ(Narrow(chosen.notice), Narrow(c.notice));
+    }
+    EXPECT_EQ(GetApplicationFolder().path, GetAppDataFolder() + L"Quillmark\\");
+    EXPECT_EQ(GetApplicationFolder().notice, L"");
+}
+
+TEST(FoldersPermissions, AProgramFolderTheUserMayNotWriteHoldsNoSettings) {
+    SKIP_UNLESS_READONLY_ENFORCED();
+    const std::wstring folder = UnwritableFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_FALSE(CanCreateFileIn(folder));
+    const ApplicationFolder chosen = ChooseApplicationFolder(L"", folder);
+    EXPECT_EQ(chosen.path, L"");
+    EXPECT_NE(chosen.notice.find(L"settings are not saved"), std::wstring::npos);
+}
+
 TEST(FoldersTest, EnsureDirectoryCreatesEveryLevelOnce) {
     ScopedTempDir temp;
     const std::wstring deep = temp.path() + L"A\\B\\C";

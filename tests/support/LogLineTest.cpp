@@ -69,29 +69,21 @@ TEST(LogLineTest, TrimsOnlyAFileLargerThanOneMebibyte) {
 TEST(LogLineTest, KeepsTheLastBytesWithoutRegardToLines) {
     struct Case {
         const char* label;
-        std::size_t size;
-        std::size_t kept;
+        std::uint64_t size;
+        std::uint64_t start;
     };
     const Case cases[] = {
-        {"nothing read", 0, 0},
-        {"shorter than the kept size", 1000, 1000},
-        {"exactly the kept size", 1047552, 1047552},
-        {"exactly 1 MiB", 1048576, 1047552},
-        {"one byte over 1 MiB", 1048577, 1047552},
-        {"twice 1 MiB", 2097152, 1047552},
+        {"empty", 0, 0},
+        {"shorter than the kept size", 1000, 0},
+        {"exactly the kept size", 1047552, 0},
+        {"exactly 1 MiB", 1048576, 1024},
+        {"one byte over 1 MiB", 1048577, 1025},
+        {"70 MiB", 70ULL << 20, (70ULL << 20) - 1047552},
+        {"beyond 4 GiB", 0x100000000ULL + 10, 0x100000000ULL + 10 - 1047552},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        // Numbered bytes, so that which bytes survive shows as well as how many.
-        std::string contents(c.size, '\0');
-        for (std::size_t i = 0; i < c.size; ++i)
-            contents[i] = static_cast<char>(i % 251);
-        const std::string_view kept = LogTailToKeep(contents);
-        ASSERT_EQ(kept.size(), c.kept);
-        EXPECT_EQ(kept.data(), contents.data() + (c.size - c.kept));
-        if (!kept.empty()) {
-            EXPECT_EQ(kept.back(), contents.back());
-        }
+        EXPECT_EQ(LogTailStart(c.size), c.start);
     }
 
     // A 1,048,577-byte log of 64-byte lines is cut inside a line, and the new line follows the cut.
@@ -102,12 +94,51 @@ TEST(LogLineTest, KeepsTheLastBytesWithoutRegardToLines) {
         log += line;
     log.resize(1048577);
     ASSERT_TRUE(NeedsLogTrim(log.size()));
-    std::string after(LogTailToKeep(log));
+    std::string after = log.substr(static_cast<std::size_t>(LogTailStart(log.size())));
     after += line;
     EXPECT_EQ(after.size(), 1047552u + 64u);
     // 1,025 bytes go: sixteen whole lines and the first byte of the next.
     EXPECT_EQ(after.substr(0, 63), line.substr(1));
     EXPECT_EQ(after.substr(after.size() - 64), line);
+}
+
+TEST(LogLineTest, HeldLinesKeepTheirOrderWithinTheKeptSize) {
+    // Lines of 1 KiB less their number's digits, so that the bound falls between whole lines.
+    const auto numbered = [](int n) {
+        std::string text = std::to_string(n);
+        text.resize(1024, '.');
+        return text;
+    };
+    struct Case {
+        const char* label;
+        int added;
+        std::size_t written;  // bytes then reported written
+        std::string expectedStart;
+        std::size_t expectedCount;
+    };
+    const Case cases[] = {
+        {"nothing written keeps all", 3, 0, numbered(0), 3},
+        {"a whole line written goes", 3, 1024, numbered(1), 2},
+        {"a part written keeps the rest of that line", 3, 1030, numbered(1).substr(6), 2},
+        {"everything written leaves none", 3, 3 * 1024, "", 0},
+        {"exactly the kept size stays whole", 1023, 0, numbered(0), 1023},
+        {"past the kept size the oldest go", 1030, 0, numbered(7), 1023},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        HeldLogLines held;
+        for (int n = 0; n < c.added; ++n)
+            held.Add(numbered(n));
+        ASSERT_LE(held.bytes(), kLogKeptSize);
+        held.Consume(c.written);
+        EXPECT_EQ(held.count(), c.expectedCount);
+        const std::string joined = held.Joined();
+        EXPECT_EQ(joined.size(), held.bytes());
+        EXPECT_EQ(joined.substr(0, c.expectedStart.size()), c.expectedStart);
+        if (c.expectedCount > 0) {
+            EXPECT_EQ(joined.substr(joined.size() - 1024), numbered(c.added - 1)) << "the newest line is last";
+        }
+    }
 }
 
 } // namespace
