@@ -2,6 +2,7 @@
 // functions live with their subsystems (file list, editing, skin).
 #pragma once
 
+#include "editing/FileBackup.h"
 #include "framework/Controls.h"
 #include "filelist/PathIndex.h"
 #include "filelist/TimeValues.h"
@@ -18,7 +19,6 @@
 #include <string>
 #include <vector>
 
-struct CFileBackup;
 struct FolderIdentity;
 
 class CMainDlg : public CDialog {
@@ -75,7 +75,8 @@ public:
     int m_bMaximized = 0;
     std::map<std::wstring, std::wstring> m_mapPropertyValues;
     std::map<int, std::wstring> m_mapPropertyNames;
-    std::unordered_map<std::wstring, std::unique_ptr<CFileBackup>> m_mapBackup;
+    // One record per file, however many rows name it and in whatever spelling.
+    BackupMap m_mapBackup;
 
     // The nineteen check boxes, in template order, for code that treats them alike.
     std::vector<CMacCheckBox*> AllCheckBoxes();
@@ -165,8 +166,10 @@ private:
     // The seven attribute boxes besides "Normal", with their bits.
     std::vector<std::pair<CMacCheckBox*, DWORD>> AttributeBoxes();
     void OnAttributeBox(CMacCheckBox& box);
-    // The rollback lines of one file, in the order times, attributes, properties.
-    std::wstring RollBackFile(const std::wstring& path, const CFileBackup& record);
+    // Writes the saved state of one file back.
+    RollbackOutcome RollBackFile(const std::wstring& path, const CFileBackup& record);
+    // The groups of one row, each lifting the read-only bit as needed; the row's result lines.
+    std::wstring ApplyToFile(const std::wstring& path, bool times, bool attributes, bool properties);
     void FillRowTexts(int row, const std::wstring& path);
     void ScanFolderLevel(const std::wstring& pattern, std::vector<FolderIdentity>& descent);
     void DeleteSelectedPropertyNames();

@@ -2,7 +2,7 @@
 #include "app/MainDlg.h"
 
 #include "dialogs/MessageBox.h"
-#include "editing/FileBackup.h"
+#include "editing/FileAttributeWord.h"
 #include "editing/SummaryProperties.h"
 #include "framework/WaitCursor.h"
 
@@ -33,37 +33,49 @@ void CMainDlg::OnApplyChanges() {
     {
         CWaitCursor wait;
         ClearBackup();
+        // Every file's state is saved before the pass changes anything: a file named by two
+        // rows (listed twice, or in two spellings) keeps the state it had before its first row.
+        for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
+            BackupFile(m_listFiles.GetItemText(row, 0));
+        }
         // Nothing repaints during the pass, so the lines go into the pane in one piece at its
         // end: the same text and scroll position as line by line, without the edit control
         // laying out its growing text once per file.
         std::wstring output;
         for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
-            const std::wstring path = m_listFiles.GetItemText(row, 0);
-            BackupFile(path);
-            // The property write rewrites the file, so it goes first and the chosen times
-            // after it; the attributes go last, so a read-only bit blocks neither. The lines
-            // keep the order time, attributes, properties.
-            const bool propertiesDone = properties && ChangeFileProperties(path);
-            const bool timesDone = times && ChangeFileTime(path);
-            const bool attributesDone = attributes && ChangeFileAttributes(path);
-            std::wstring message;
-            if (times) {
-                message += path + (timesDone ? L" -- file time changed successfully!\r\n" : L" -- file time change failed.\r\n");
-            }
-            if (attributes) {
-                message += path + (attributesDone ? L" -- file attributes changed successfully!\r\n"
-                                                  : L" -- file attributes change failed.\r\n");
-            }
-            if (properties) {
-                message += path + (propertiesDone ? L" -- file properties changed successfully!\r\n"
-                                                  : L" -- file properties change failed.\r\n");
-            }
-            output += message;
+            output += ApplyToFile(m_listFiles.GetItemText(row, 0), times, attributes, properties);
         }
         m_btnUndo.EnableWindow(!m_mapBackup.empty());
         AppendOutput(output + kSeparatorLine);
     }
     RefreshRows();
+}
+
+std::wstring CMainDlg::ApplyToFile(const std::wstring& path, bool times, bool attributes, bool properties) {
+    // A read-only file takes neither its properties nor its times, so the bit is lifted for
+    // those writes and the final word is set last: the chosen one, or the file's own when the
+    // attribute group is off or its write failed. The property write rewrites the file, so it
+    // goes before the times. The lines keep the order time, attributes, properties.
+    const std::optional<DWORD> ownWord = times || properties ? LiftReadOnly(path) : std::nullopt;
+    const bool propertiesDone = properties && ChangeFileProperties(path);
+    const bool timesDone = times && ChangeFileTime(path);
+    const bool attributesDone = attributes && ChangeFileAttributes(path);
+    if (ownWord && !attributesDone) {
+        SetAttributeWord(path, *ownWord);
+    }
+    std::wstring message;
+    if (times) {
+        message += path + (timesDone ? L" -- file time changed successfully!\r\n" : L" -- file time change failed.\r\n");
+    }
+    if (attributes) {
+        message += path + (attributesDone ? L" -- file attributes changed successfully!\r\n"
+                                          : L" -- file attributes change failed.\r\n");
+    }
+    if (properties) {
+        message += path + (propertiesDone ? L" -- file properties changed successfully!\r\n"
+                                          : L" -- file properties change failed.\r\n");
+    }
+    return message;
 }
 
 bool CMainDlg::ChangeFileProperties(const std::wstring& path) {

@@ -3,6 +3,38 @@
 #include "app/MainDlg.h"
 
 #include "editing/AttributeRules.h"
+#include "editing/FileAttributeWord.h"
+
+bool SetAttributeWord(const std::wstring& path, DWORD word) {
+    // Wine keeps hidden and system in an extended attribute, and a read-only file no longer
+    // lets its owner write it; asked for a word with the read-only bit, it makes the file
+    // read-only first, so the hidden and system bits of the same call are lost (neither set nor
+    // cleared) while the call reports success. The word therefore goes on without the bit
+    // first, then with it, and is read back.
+    if (word & FILE_ATTRIBUTE_READONLY) {
+        const DWORD writable = word & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        if (!::SetFileAttributesW(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) {
+            return false;
+        }
+    }
+    if (!::SetFileAttributesW(path.c_str(), word)) {
+        return false;
+    }
+    const DWORD got = ::GetFileAttributesW(path.c_str());
+    return got != INVALID_FILE_ATTRIBUTES && WrittenBitsHeld(word, got);
+}
+
+std::optional<DWORD> LiftReadOnly(const std::wstring& path) {
+    const DWORD word = ::GetFileAttributesW(path.c_str());
+    if (word == INVALID_FILE_ATTRIBUTES || !(word & FILE_ATTRIBUTE_READONLY)) {
+        return std::nullopt;
+    }
+    const DWORD writable = word & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (!::SetFileAttributesW(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) {
+        return std::nullopt;
+    }
+    return word;
+}
 
 std::vector<std::pair<CMacCheckBox*, DWORD>> CMainDlg::AttributeBoxes() {
     return {{&m_chkArchive, FILE_ATTRIBUTE_ARCHIVE},     {&m_chkReadOnly, FILE_ATTRIBUTE_READONLY},
@@ -48,7 +80,7 @@ bool CMainDlg::ChangeFileAttributes(const std::wstring& path) {
     if (word == 0) {
         return false;  // an empty choice counts as a failure
     }
-    return ::SetFileAttributesW(path.c_str(), word) != FALSE;
+    return SetAttributeWord(path, word);
 }
 
 void CMainDlg::SetAttributeBoxesFromFile(const std::wstring& path) {

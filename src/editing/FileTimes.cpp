@@ -5,15 +5,6 @@
 #include "filelist/FileStatus.h"
 #include "support/ErrorLog.h"
 
-namespace {
-
-// A time the group never writes: "no time" or one the program cannot hold.
-bool IsAbsent(TimeSeconds t) {
-    return t == 0 || t == kUnrepresentableTime;
-}
-
-}  // namespace
-
 std::optional<TimeSeconds> CMainDlg::ComposeNewTime() const {
     SYSTEMTIME date{};
     SYSTEMTIME time{};
@@ -69,12 +60,12 @@ bool CMainDlg::SetDirTime(const FileStatus& status, const std::wstring& path) {
     }
     // A time that was not read (the folder's status could not be had) is passed as absent, so
     // the folder keeps it rather than getting 1970.
-    const auto convert = [](TimeSeconds t) { return IsAbsent(t) ? std::nullopt : TimeToFileTime(t); };
+    const auto convert = [](TimeSeconds t) { return IsAbsentTime(t) ? std::nullopt : TimeToFileTime(t); };
     const std::optional<FILETIME> accessed = convert(status.m_atime);
     const std::optional<FILETIME> created = convert(status.m_ctime);
     const std::optional<FILETIME> modified = convert(status.m_mtime);
-    const bool unconvertible = (!IsAbsent(status.m_atime) && !accessed) || (!IsAbsent(status.m_ctime) && !created) ||
-                               (!IsAbsent(status.m_mtime) && !modified);
+    const bool unconvertible = (!IsAbsentTime(status.m_atime) && !accessed) || (!IsAbsentTime(status.m_ctime) && !created) ||
+                               (!IsAbsentTime(status.m_mtime) && !modified);
     const BOOL ok = !unconvertible && ::SetFileTime(handle, created ? &*created : nullptr,
                                                     accessed ? &*accessed : nullptr, modified ? &*modified : nullptr);
     ::CloseHandle(handle);

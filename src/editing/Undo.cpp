@@ -1,16 +1,67 @@
 // Undo Changes: the state saved before the last Apply is written back to the listed files.
 #include "app/MainDlg.h"
 
+#include "editing/FileAttributeWord.h"
 #include "editing/FileBackup.h"
 #include "editing/SummaryProperties.h"
 #include "filelist/FileStatus.h"
 #include "framework/WaitCursor.h"
 
+#include <algorithm>
+#include <iterator>
+
+bool FilePathLess::operator()(const std::wstring& left, const std::wstring& right) const {
+    return ::CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
+                                  static_cast<int>(right.size()), TRUE) == CSTR_LESS_THAN;
+}
+
+namespace {
+
+// Whether every time the record could not hold is still one the program cannot hold, that is,
+// the file's own: no write can put such a time back, and the Apply never writes one.
+bool UnheldTimesUntouched(const std::wstring& path, const CFileBackup& record) {
+    const TimeSeconds saved[] = {record.m_ctime, record.m_mtime, record.m_atime};
+    if (std::find(std::begin(saved), std::end(saved), kUnrepresentableTime) == std::end(saved)) {
+        return true;
+    }
+    FileStatus status;
+    if (!GetFileStatus(path, status)) {
+        return false;
+    }
+    const TimeSeconds now[] = {status.m_ctime, status.m_mtime, status.m_atime};
+    for (std::size_t kind = 0; kind < std::size(saved); ++kind) {
+        if (saved[kind] == kUnrepresentableTime && now[kind] != kUnrepresentableTime) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The rollback lines of one row, in the order times, attributes, properties.
+std::wstring RollbackLines(const std::wstring& path, const RollbackOutcome& outcome) {
+    std::wstring lines;
+    if (outcome.times) {
+        lines += path + (*outcome.times ? L" -- file time rollback successfully!\r\n" : L" -- file time rollback failed.\r\n");
+    }
+    if (outcome.attributes) {
+        lines += path + (*outcome.attributes ? L" -- file attributes rollback successfully!\r\n"
+                                             : L" -- file attributes rollback failed.\r\n");
+    }
+    if (outcome.properties) {
+        lines += path + (*outcome.properties ? L" -- file properties rollback successfully!\r\n"
+                                             : L" -- file properties rollback failed.\r\n");
+    }
+    return lines;
+}
+
+}  // namespace
+
 void CMainDlg::BackupFile(const std::wstring& path) {
     std::unique_ptr<CFileBackup>& slot = m_mapBackup[path];
-    if (!slot) {
-        slot = std::make_unique<CFileBackup>();
+    if (slot) {
+        return;  // saved for an earlier row: that is the state before the pass
     }
+    slot = std::make_unique<CFileBackup>();
     CFileBackup& record = *slot;
     if (m_chkSetFileAttributes.IsChecked()) {
         record.m_dwAttributes = ::GetFileAttributesW(path.c_str());
@@ -34,48 +85,39 @@ void CMainDlg::ClearBackup() {
     m_mapBackup.clear();
 }
 
-std::wstring CMainDlg::RollBackFile(const std::wstring& path, const CFileBackup& record) {
+RollbackOutcome CMainDlg::RollBackFile(const std::wstring& path, const CFileBackup& record) {
     // A read-only file cannot take its times or properties: the bit is lifted for those writes
-    // and the saved attribute word (or the bit itself) goes back last. The lines keep the order
-    // times, attributes, properties.
-    const DWORD current = ::GetFileAttributesW(path.c_str());
-    const bool readOnlyNow = current != INVALID_FILE_ATTRIBUTES && (current & FILE_ATTRIBUTE_READONLY);
-    bool lifted = false;
-    if (readOnlyNow && (record.m_bTimesSaved || record.m_bPropertiesSaved)) {
-        const DWORD writable = current & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        lifted = ::SetFileAttributesW(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL) != FALSE;
-    }
+    // and the saved attribute word (or, failing that, the bit itself) goes back last.
+    const std::optional<DWORD> lifted =
+        record.m_bTimesSaved || record.m_bPropertiesSaved ? LiftReadOnly(path) : std::nullopt;
 
+    RollbackOutcome outcome;
     // Properties first: their write rewrites the file and would move its last-write time.
-    std::wstring propertyLine;
     if (record.m_bPropertiesSaved) {
-        propertyLine = path + (WriteSummaryProperties(path, m_mapPropertyNames, record.m_mapProperties,
-                                                      record.m_mapProperties)
-                                   ? L" -- file properties rollback successfully!\r\n"
-                                   : L" -- file properties rollback failed.\r\n");
+        outcome.properties =
+            WriteSummaryProperties(path, m_mapPropertyNames, record.m_mapProperties, record.m_mapProperties);
     }
-    std::wstring timeLine;
     if (record.m_bTimesSaved) {
         FileStatus status;
         if (GetFileStatus(path, status)) {
             status.m_ctime = record.m_ctime;
             status.m_mtime = record.m_mtime;
             status.m_atime = record.m_atime;
-            timeLine = path + (WriteTimes(path, status) ? L" -- file time rollback successfully!\r\n"
-                                                        : L" -- file time rollback failed.\r\n");
+            // The times that can be written are; one the program could not hold is reported
+            // as not restored unless the file still has it.
+            const bool written = WriteTimes(path, status);
+            outcome.times = UnheldTimesUntouched(path, record) && written;
         }
     }
-    std::wstring attributeLine;
     if (record.m_bAttributesSaved) {
         // A word that could not be read when it was saved is not a word to write.
-        const bool restored = record.m_dwAttributes != INVALID_FILE_ATTRIBUTES &&
-                              ::SetFileAttributesW(path.c_str(), record.m_dwAttributes);
-        attributeLine = path + (restored ? L" -- file attributes rollback successfully!\r\n"
-                                         : L" -- file attributes rollback failed.\r\n");
-    } else if (lifted) {
-        ::SetFileAttributesW(path.c_str(), current);
+        outcome.attributes = record.m_dwAttributes != INVALID_FILE_ATTRIBUTES &&
+                             SetAttributeWord(path, record.m_dwAttributes);
     }
-    return timeLine + attributeLine + propertyLine;
+    if (lifted && !outcome.attributes.value_or(false)) {
+        SetAttributeWord(path, *lifted);
+    }
+    return outcome;
 }
 
 void CMainDlg::OnUndoChanges() {
@@ -85,10 +127,17 @@ void CMainDlg::OnUndoChanges() {
         std::wstring output;
         for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
             const std::wstring path = m_listFiles.GetItemText(row, 0);
-            const auto record = m_mapBackup.find(path);
-            if (record != m_mapBackup.end()) {
-                output += RollBackFile(path, *record->second);
+            const auto found = m_mapBackup.find(path);
+            if (found == m_mapBackup.end()) {
+                continue;
             }
+            // A file is restored once, at its first row; its further rows report what that
+            // restore did.
+            CFileBackup& record = *found->second;
+            if (!record.m_rollback) {
+                record.m_rollback = RollBackFile(path, record);
+            }
+            output += RollbackLines(path, *record.m_rollback);
         }
         AppendOutput(output + kSeparatorLine);
         m_btnUndo.EnableWindow(false);

@@ -58,17 +58,14 @@ bool GetFileStatus(const std::wstring& path, FileStatus& status) {
     }
     ::FindClose(find);
 
-    bool held = true;
-    const auto take = [&held](const FILETIME& time) {
-        const std::optional<TimeSeconds> seconds = ReadFileTime(time);
-        held = held && seconds.has_value();
-        return seconds.value_or(kUnrepresentableTime);
-    };
+    // A time the program cannot hold is still a time the file has: it is marked, not a failed
+    // read, so the callers write the file's other times and leave that one alone.
+    const auto take = [](const FILETIME& time) { return ReadFileTime(time).value_or(kUnrepresentableTime); };
     status.m_ctime = take(data.ftCreationTime);
     status.m_mtime = take(data.ftLastWriteTime);
     status.m_atime = take(data.ftLastAccessTime);
     FillMissingTimes(status);
-    return held;
+    return true;
 }
 
 std::optional<FILETIME> TimeToFileTime(TimeSeconds t) {
@@ -98,25 +95,24 @@ bool WriteFileStatus(const std::wstring& path, const FileStatus& status) {
     if (status.m_mtime == 0) {
         return true;
     }
-    const std::optional<FILETIME> modified = TimeToFileTime(status.m_mtime);
+    // An absent time (one the program could not hold when it read it, too) is passed as
+    // absent, so the file keeps it and its other times are still written.
+    std::optional<FILETIME> modified;
     std::optional<FILETIME> accessed;
     std::optional<FILETIME> created;
-    // A time the program could not hold when it read it is left as the file has it.
-    if (status.m_atime != 0 && status.m_atime != kUnrepresentableTime && !(accessed = TimeToFileTime(status.m_atime))) {
-        return false;
-    }
-    if (status.m_ctime != 0 && status.m_ctime != kUnrepresentableTime && !(created = TimeToFileTime(status.m_ctime))) {
-        return false;
-    }
-    if (!modified) {
-        return false;
+    for (const auto& [time, converted] : {std::pair{status.m_mtime, &modified}, std::pair{status.m_atime, &accessed},
+                                          std::pair{status.m_ctime, &created}}) {
+        if (!IsAbsentTime(time) && !(*converted = TimeToFileTime(time))) {
+            return false;
+        }
     }
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    if (!::SetFileTime(file, created ? &*created : nullptr, accessed ? &*accessed : nullptr, &*modified)) {
+    if (!::SetFileTime(file, created ? &*created : nullptr, accessed ? &*accessed : nullptr,
+                       modified ? &*modified : nullptr)) {
         ::CloseHandle(file);
         return false;
     }

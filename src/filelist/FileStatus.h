@@ -12,13 +12,18 @@
 // year 3000): it shows as an empty text and is never written.
 inline constexpr TimeSeconds kUnrepresentableTime = -1;
 
-// Fills the three times of a file or folder. False, with the status untouched, when the path
-// is too long or cannot be found; false too when one of its times cannot be held, which then
-// holds kUnrepresentableTime while the others are filled.
+// A time no write passes on: "no time", or one the program could not hold when it read it.
+constexpr bool IsAbsentTime(TimeSeconds t) {
+    return t == 0 || t == kUnrepresentableTime;
+}
+
+// Fills the three times of a file or folder; true whenever it is found. False, with the status
+// untouched, when the path is too long or cannot be found. A time the program cannot hold
+// is filled with kUnrepresentableTime.
 bool GetFileStatus(const std::wstring& path, FileStatus& status);
 
-// Writes the times of a regular file; a time of 0 (or one that could not be held) is left as
-// the file has it, and a status whose last-write time is 0 writes nothing. The attributes are left as they are.
+// Writes the times of a regular file; an absent time is left as the file has it, and a status
+// whose last-write time is 0 writes nothing. The attributes are left as they are.
 bool WriteFileStatus(const std::wstring& path, const FileStatus& status);
 
 // The UTC file time of t, through the local fields of t and the offset in force now.

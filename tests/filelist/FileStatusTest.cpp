@@ -146,22 +146,34 @@ TEST(LocalTimeRuleTest, YearsBefore1900GiveNoTime) {
     EXPECT_EQ(LocalFieldsToTimeSeconds({2003, 5, 6, 7, 8, 9}), TimeSeconds{1052204889});
 }
 
-TEST_F(FileStatusTest, TimesThatCannotBeHeldShowEmptyAndFailTheRead) {
-    const FILETIME sixties = FromTicks(TicksOfFields(1960, 6, 1));
-    const FILETIME write = FromTicks(kTicks2003);
-    ASSERT_TRUE(SetTimes(file, &sixties, &write));
-    FileStatus status;
-    EXPECT_FALSE(GetFileStatus(file, status)) << "the access time lies before 1970";
-    EXPECT_EQ(status.m_mtime, 1052204889) << "the other times are still read";
-    EXPECT_EQ(FormatListTime(status.m_atime), L"");
-    EXPECT_FALSE(TimeToFileTime(status.m_atime).has_value());
+TEST_F(FileStatusTest, TimesThatCannotBeHeldAreMarkedAndLeftAlone) {
+    const ULONGLONG sixties = TicksOfFields(1960, 6, 1);
+    const struct {
+        const char* label;
+        bool writeIsOld;
+    } cases[] = {{"access time before 1970", false}, {"last-write time before 1970", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const FILETIME old = FromTicks(sixties);
+        const FILETIME recent = FromTicks(kTicks2003);
+        ASSERT_TRUE(SetTimes(file, c.writeIsOld ? &recent : &old, c.writeIsOld ? &old : &recent));
+        FileStatus status;
+        EXPECT_TRUE(GetFileStatus(file, status)) << "the file is found";
+        TimeSeconds& unheld = c.writeIsOld ? status.m_mtime : status.m_atime;
+        TimeSeconds& held = c.writeIsOld ? status.m_atime : status.m_mtime;
+        EXPECT_EQ(unheld, kUnrepresentableTime);
+        EXPECT_EQ(held, 1052204889) << "the other time is still read";
+        EXPECT_EQ(FormatListTime(unheld), L"");
 
-    // Written back, the time the program could not hold is left as it is.
-    ASSERT_TRUE(WriteFileStatus(file, status));
-    FILETIME access{};
-    FILETIME written{};
-    ASSERT_TRUE(GetTimes(file, access, written));
-    EXPECT_EQ(ToTicks(access), ToTicks(sixties));
+        // Written back, the time the program could not hold is left as it is; the other is written.
+        held = 1262304000;  // 2010-01-01 00:00:00 UTC
+        ASSERT_TRUE(WriteFileStatus(file, status));
+        FILETIME access{};
+        FILETIME written{};
+        ASSERT_TRUE(GetTimes(file, access, written));
+        EXPECT_EQ(ToTicks(c.writeIsOld ? written : access), sixties);
+        EXPECT_EQ(ToTicks(c.writeIsOld ? access : written), 129067776000000000ULL);
+    }
 }
 
 TEST(FormatListTimeTest, MatchesTheRuntimesDefaultLocaleForm) {
