@@ -5,6 +5,7 @@
 #include "editing/FileAttributeWord.h"
 #include "editing/SummaryProperties.h"
 #include "framework/WaitCursor.h"
+#include "support/ErrorLog.h"
 
 namespace {
 
@@ -47,6 +48,8 @@ void CMainDlg::OnApplyChanges() {
         }
         m_btnUndo.EnableWindow(!m_mapBackup.empty());
         AppendOutput(output + kSeparatorLine);
+        // Log lines a busy log held back during the pass are written now.
+        FlushErrorLog();
     }
     RefreshRows();
 }

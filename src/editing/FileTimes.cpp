@@ -27,12 +27,14 @@ bool CMainDlg::ChangeFileTime(const std::wstring& path) {
     if (!create && !modify && !access) {
         return false;
     }
-    FileStatus status;
-    GetFileStatus(path, status);
     const std::optional<TimeSeconds> newTime = ComposeNewTime();
     if (!newTime) {
         return false;
     }
+    // Only the chosen times are written; the others stay exactly as the file has them. Read
+    // and written back they would lose their fraction of a second, and in a zone with daylight
+    // saving a time in the hour the spring change skips would come back an hour early.
+    FileStatus status{kUnrepresentableTime, kUnrepresentableTime, kUnrepresentableTime};
     if (create) status.m_ctime = *newTime;
     if (access) status.m_atime = *newTime;
     if (modify) status.m_mtime = *newTime;

@@ -6,6 +6,7 @@
 #include "editing/SummaryProperties.h"
 #include "filelist/FileStatus.h"
 #include "framework/WaitCursor.h"
+#include "support/ErrorLog.h"
 
 #include <algorithm>
 #include <iterator>
@@ -100,12 +101,16 @@ RollbackOutcome CMainDlg::RollBackFile(const std::wstring& path, const CFileBack
     if (record.m_bTimesSaved) {
         FileStatus status;
         if (GetFileStatus(path, status)) {
-            status.m_ctime = record.m_ctime;
-            status.m_mtime = record.m_mtime;
-            status.m_atime = record.m_atime;
-            // The times that can be written are; one the program could not hold is reported
-            // as not restored unless the file still has it.
-            const bool written = WriteTimes(path, status);
+            // A time the file still has to the second is not written again: that would drop
+            // its fraction of a second, and in a zone with daylight saving move a time in the
+            // hour the spring change skips. The times that can be written are; one the program
+            // could not hold is reported as not restored unless the file still has it.
+            const auto changed = [](TimeSeconds saved, TimeSeconds now) {
+                return saved == now ? kUnrepresentableTime : saved;
+            };
+            const FileStatus restore{changed(record.m_ctime, status.m_ctime), changed(record.m_mtime, status.m_mtime),
+                                     changed(record.m_atime, status.m_atime)};
+            const bool written = WriteTimes(path, restore);
             outcome.times = UnheldTimesUntouched(path, record) && written;
         }
     }
@@ -142,6 +147,7 @@ void CMainDlg::OnUndoChanges() {
         AppendOutput(output + kSeparatorLine);
         m_btnUndo.EnableWindow(false);
         ClearBackup();
+        FlushErrorLog();
     }
     RefreshRows();
 }

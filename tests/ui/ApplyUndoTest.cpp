@@ -350,6 +350,24 @@ TEST_F(ApplyUndoTest, AFileDatedBefore1970TakesNewTimesAndUndoClaimsOnlyWhatItRe
     }
 }
 
+TEST_F(ApplyUndoTest, TimesNotChosenAreNeverRewritten) {
+    // Read and written back, a time loses its fraction of a second (and, in a zone with
+    // daylight saving, one in the skipped spring hour moves by that hour).
+    const ULONGLONG written = TicksOfSeconds(kOld) + 1234567;
+    ASSERT_TRUE(SetTicks(first, TicksOfSeconds(kOld) + 7654321, written));
+    Click(IDC_REMOVE_ALL);
+    Drop({first});
+    Click(IDC_SET_FILE_TIME);
+    dlg->m_chkCreateTime.SetChecked(FALSE);
+    dlg->m_chkModifyTime.SetChecked(FALSE);
+    Click(IDC_APPLY);
+    EXPECT_EQ(AccessTicks(first), TicksOfSeconds(kNew));
+    EXPECT_EQ(WriteTicks(first), written) << "after Apply";
+    Click(IDC_UNDO);
+    EXPECT_EQ(AccessTicks(first), TicksOfSeconds(kOld));
+    EXPECT_EQ(WriteTicks(first), written) << "after Undo";
+}
+
 // Where a read-only file is closed to its owner: under Wine only for a user other than root,
 // which ./test.sh runs these suites as.
 class ApplyUndoPermissions : public ApplyUndoTest {};
