@@ -139,9 +139,18 @@ bool CToolTipCtrl::AddTool(CWnd* tool, const std::wstring& text) {
     m_text = text;
     TTTOOLINFOW info{};
     info.cbSize = TTTOOLINFOW_V2_SIZE;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.uFlags = TTF_IDISHWND;
     info.hwnd = ::GetParent(tool->m_hWnd);
     info.uId = reinterpret_cast<UINT_PTR>(tool->m_hWnd);
     info.lpszText = m_text.data();
     return SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+}
+
+void CToolTipCtrl::DelTool(CWnd* tool) {
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.uFlags = TTF_IDISHWND;
+    info.hwnd = ::GetParent(tool->m_hWnd);
+    info.uId = reinterpret_cast<UINT_PTR>(tool->m_hWnd);
+    SendMessage(TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }

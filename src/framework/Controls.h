@@ -70,9 +70,21 @@ public:
 class CToolTipCtrl : public CWnd {
 public:
     bool Create(CWnd* owner);
+    // Registers the whole window of `tool` under `text`. The tooltip learns of the mouse only
+    // through RelayEvent: it does not subclass the tool, so the tool's own window procedure
+    // stays in front and the object lookup, the theme walk and the draw reflection still find it.
     bool AddTool(CWnd* tool, const std::wstring& text);
+    void DelTool(CWnd* tool);
+    int GetToolCount() const { return static_cast<int>(SendMessage(TTM_GETTOOLCOUNT)); }
+    void RelayEvent(MSG* msg) { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
+    void SetDelayTime(DWORD which, int milliseconds) {
+        SendMessage(TTM_SETDELAYTIME, which, MAKELPARAM(milliseconds, 0));
+    }
     void SetTipBkColor(COLORREF color) { SendMessage(TTM_SETTIPBKCOLOR, color); }
+    COLORREF GetTipBkColor() const { return static_cast<COLORREF>(SendMessage(TTM_GETTIPBKCOLOR)); }
     void Activate(bool active) { SendMessage(TTM_ACTIVATE, active ? TRUE : FALSE); }
+    void Update() { SendMessage(TTM_UPDATE); }
+    void Pop() { SendMessage(TTM_POP); }
 
 private:
     std::wstring m_text;  // the tool text must outlive TTM_ADDTOOL's copy in older comctl32

@@ -54,8 +54,10 @@ bool CWnd::SubclassWindow(HWND hwnd) {
     Bind(hwnd);
     if (!m_bSubclassed) {
         m_hWnd = nullptr;
+        return false;
     }
-    return m_bSubclassed;
+    PreSubclassWindow();
+    return true;
 }
 
 bool CWnd::SubclassDlgItem(int id, CWnd* parent) {
@@ -133,7 +135,11 @@ bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
         m_bSubclassed = false;
         return false;
     }
-    return m_hWnd == hwnd;
+    if (m_hWnd != hwnd) {
+        return false;
+    }
+    PreSubclassWindow();
+    return true;
 }
 
 void CWnd::DestroyWindow() {
@@ -240,6 +246,9 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_TIMER:
         OnTimer(static_cast<UINT_PTR>(wParam));
+        return 0;
+    case WM_CAPTURECHANGED:
+        OnCaptureChanged(reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_DRAWITEM: {
         auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
@@ -383,6 +392,14 @@ void CWnd::CenterWindow() {
     if (x < info.rcWork.left) x = info.rcWork.left;
     if (y < info.rcWork.top) y = info.rcWork.top;
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CWnd::ModifyStyle(DWORD remove, DWORD add) {
+    const DWORD style = GetStyle();
+    const DWORD changed = (style & ~remove) | add;
+    if (changed != style) {
+        ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(changed));
+    }
 }
 
 void CWnd::SetFont(HFONT font, bool redraw) {

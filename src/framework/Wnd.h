@@ -74,6 +74,8 @@ public:
     void SetFont(HFONT font, bool redraw = true);
     void SetIcon(HICON icon, bool big);
     void DragAcceptFiles(bool accept = true) { ::DragAcceptFiles(m_hWnd, accept ? TRUE : FALSE); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
+    void ModifyStyle(DWORD remove, DWORD add);
 
 protected:
     // Typed handlers. The defaults run the default processing of the message.
@@ -92,6 +94,12 @@ protected:
     virtual void OnKeyDown(UINT, UINT, UINT) { Default(); }
     virtual void OnKeyUp(UINT, UINT, UINT) { Default(); }
     virtual void OnTimer(UINT_PTR) { Default(); }
+    // The mouse capture went from this window to `newCapture` (null, another window, or this
+    // one again when it re-takes it).
+    virtual void OnCaptureChanged(HWND) { Default(); }
+
+    // The object has just been bound to its window, by subclassing or by creation.
+    virtual void PreSubclassWindow() {}
 
     // Owner-draw requests reflected from the parent to the control object.
     virtual BOOL OnReflectDrawItem(DRAWITEMSTRUCT*) { return FALSE; }
