@@ -136,7 +136,15 @@ void CMainDlg::WriteSettingsFile() {
 }
 
 void CMainDlg::SetButtonIcons() {
-    // The plain push buttons carry their captions only; the skinned buttons take the icons.
+    // Not invalidated: the buttons paint with their icons when the window is first shown.
+    m_btnAddFolder.SetIconResource(IDI_ADD_FOLDER);
+    m_btnAddFiles.SetIconResource(IDI_ADD_FILES);
+    m_btnApply.SetIconResource(IDI_APPLY);
+    m_btnUndo.SetIconResource(IDI_UNDO);
+    m_btnSelectAll.SetIconResource(IDI_SELECT_ALL);
+    m_btnRevertSel.SetIconResource(IDI_REVERT_SEL);
+    m_btnRemove.SetIconResource(IDI_REMOVE);
+    m_btnRemoveAll.SetIconResource(IDI_REMOVE_ALL);
 }
 
 bool CMainDlg::ConfirmExit() {

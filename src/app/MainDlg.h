@@ -7,6 +7,7 @@
 #include "filelist/PathIndex.h"
 #include "filelist/TimeValues.h"
 #include "framework/Dialog.h"
+#include "skin/MacButton.h"
 #include "skin/MacCheckBox.h"
 #include "skin/NListBox.h"
 #include "skin/SkinFrameEx.h"
@@ -31,20 +32,20 @@ public:
     // Members in the order of construction; each control member is bound to its template id.
     CStatic m_stcPropFrame;
     HICON m_hIcon = nullptr;
-    CButton m_btnApply;
-    CButton m_btnUndo;
+    CMacButton m_btnApply;
+    CMacButton m_btnUndo;
     CEdit m_editFilter;
     CMacCheckBox m_chkCaseSensitive;
     CMacCheckBox m_chkExclusive;
-    CButton m_btnAddFolder;
-    CButton m_btnAddFiles;
+    CMacButton m_btnAddFolder;
+    CMacButton m_btnAddFiles;
     CMacCheckBox m_chkSubDir;
     CMacCheckBox m_chkIncludePath;
     CMacCheckBox m_chkPathOnly;
-    CButton m_btnSelectAll;
-    CButton m_btnRevertSel;
-    CButton m_btnRemove;
-    CButton m_btnRemoveAll;
+    CMacButton m_btnSelectAll;
+    CMacButton m_btnRevertSel;
+    CMacButton m_btnRemove;
+    CMacButton m_btnRemoveAll;
     CListCtrl m_listFiles;
     CSkinFrameEx m_skin;
     CPathIndex m_arrFiles;

@@ -79,6 +79,20 @@ TEST_F(MainDlgTest, FirstStartState) {
     EXPECT_NE(dlg->m_lstProperties.m_clrSelFill, themeZero);
 }
 
+TEST_F(MainDlgTest, PushButtonsAreSkinnedAndCarryTheirIcons) {
+    const int ids[] = {IDC_ADD_FOLDER, IDC_ADD_FILES, IDC_APPLY,  IDC_UNDO,
+                       IDC_SELECT_ALL, IDC_REVERT_SEL, IDC_REMOVE, IDC_REMOVE_ALL};
+    for (int id : ids) {
+        SCOPED_TRACE(id);
+        auto* button = dynamic_cast<CMacButton*>(CWnd::FromHandlePermanent(Item(id)));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->GetStyle() & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
+        EXPECT_NE(button->m_hIcon, nullptr);
+        EXPECT_EQ(button->m_cxIcon, 16);
+        EXPECT_NE(dynamic_cast<CThemedControl*>(button), nullptr) << "found by the theme walk";
+    }
+}
+
 TEST_F(MainDlgTest, GroupSwitchesEnableTheirControls) {
     dlg->m_chkSetFileTime.SetChecked(TRUE);
     dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SET_FILE_TIME, BN_CLICKED), reinterpret_cast<LPARAM>(Item(IDC_SET_FILE_TIME)));
