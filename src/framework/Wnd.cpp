@@ -44,7 +44,9 @@ void CWnd::Bind(HWND hwnd) {
     m_bSubclassed = m_pfnSuper != nullptr;
     if (!m_bSubclassed) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        return;
     }
+    PreSubclassWindow();
 }
 
 bool CWnd::SubclassWindow(HWND hwnd) {
@@ -383,6 +385,16 @@ void CWnd::CenterWindow() {
     if (x < info.rcWork.left) x = info.rcWork.left;
     if (y < info.rcWork.top) y = info.rcWork.top;
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CWnd::ModifyStyle(DWORD remove, DWORD add) {
+    const DWORD style = GetStyle();
+    const DWORD changed = (style & ~remove) | add;
+    if (changed == style) {
+        return false;
+    }
+    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(changed));
+    return true;
 }
 
 void CWnd::SetFont(HFONT font, bool redraw) {
