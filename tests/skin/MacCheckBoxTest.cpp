@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <utility>
@@ -282,6 +283,40 @@ TEST_F(MacCheckBoxDrawTest, TenPixelHighControlClipsTheBox) {
     EXPECT_EQ(Hex(canvas.Pixel(0, 11)), Hex(c.frame));
     EXPECT_EQ(Hex(canvas.Pixel(10, 2)), Hex(c.corner));
     EXPECT_EQ(Hex(canvas.Pixel(1, 11)), Hex(c.corner));
+}
+
+TEST_F(MacCheckBoxDrawTest, TextIsCentredWhenItFitsAndDrawnFromTheTopWhenNot) {
+    // Glyphs differ between systems, so only where the text's ink starts is looked at: the text
+    // rectangle of this 40-pixel-high control starts on row 1 at column 17.
+    struct Case {
+        const wchar_t* text;
+        bool disabled;
+        bool centred;
+    };
+    const Case cases[] = {
+        {L"Box", false, true},
+        {L"A caption far too long for the control", false, false},
+        {L"A caption far too long for the control", true, true},  // embossed, always centred
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.text) + (c.disabled ? " disabled" : ""));
+        box.SetWindowText(c.text);
+        DibCanvas canvas(kWidth, 40, kMarker);
+        Draw(canvas, 0, 40, c.disabled);
+        const RECT ink = canvas.InkBounds(RECT{14, 0, kWidth, 40}, kMarker);
+        ASSERT_LT(ink.left, ink.right) << "no text drawn";
+        EXPECT_GE(ink.left, 17);
+        if (c.centred) {
+            EXPECT_GT(ink.top, 5);
+            EXPECT_LE(std::abs((ink.top - 1) - (40 - ink.bottom)), 3) << "as much room above as below";
+        } else {
+            EXPECT_EQ(ink.top, 1);
+        }
+        if (!c.disabled) {
+            // Opaque text on the theme's window colour.
+            EXPECT_GT(canvas.CountPixels(GetThemeColors(box.m_nTheme).clrWindow), 0);
+        }
+    }
 }
 
 TEST_F(MacCheckBoxDrawTest, ThemeChangesHoldNoGdiObjects) {
