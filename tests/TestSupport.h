@@ -70,3 +70,7 @@ bool InUnprivilegedLane();
                             "the unprivileged lane of ./test.sh";                                  \
         }                                                                                          \
     } while (false)
+
+// The number of GDI objects this process holds. Wine answers GetGuiResources with 0 (a stub), so
+// there the live entries of its shared GDI handle table are counted; -1 when neither is known.
+long GdiObjectCount();

@@ -394,12 +394,14 @@ void CWnd::CenterWindow() {
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CWnd::ModifyStyle(DWORD remove, DWORD add) {
+bool CWnd::ModifyStyle(DWORD remove, DWORD add) {
     const DWORD style = GetStyle();
     const DWORD changed = (style & ~remove) | add;
-    if (changed != style) {
-        ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(changed));
+    if (changed == style) {
+        return false;
     }
+    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(changed));
+    return true;
 }
 
 void CWnd::SetFont(HFONT font, bool redraw) {

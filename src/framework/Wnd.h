@@ -75,7 +75,8 @@ public:
     void SetIcon(HICON icon, bool big);
     void DragAcceptFiles(bool accept = true) { ::DragAcceptFiles(m_hWnd, accept ? TRUE : FALSE); }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
-    void ModifyStyle(DWORD remove, DWORD add);
+    // Removes the bits of `remove`, then adds those of `add`; true when the style changed.
+    bool ModifyStyle(DWORD remove, DWORD add);
 
 protected:
     // Typed handlers. The defaults run the default processing of the message.
@@ -98,15 +99,16 @@ protected:
     // one again when it re-takes it).
     virtual void OnCaptureChanged(HWND) { Default(); }
 
-    // The object has just been bound to its window, by subclassing or by creation.
-    virtual void PreSubclassWindow() {}
-
     // Owner-draw requests reflected from the parent to the control object.
     virtual BOOL OnReflectDrawItem(DRAWITEMSTRUCT*) { return FALSE; }
     virtual BOOL OnReflectMeasureItem(MEASUREITEMSTRUCT*) { return FALSE; }
     // The control that answers a measure request for an id; a dialog knows its members
     // before they are bound.
     virtual CWnd* FindControlForMeasure(int id);
+
+    // The window has just been bound to this object: a control created by us before its first
+    // message, a template control when it is subclassed.
+    virtual void PreSubclassWindow() {}
 
     // The window is gone: the object forgets it. Last message a window sends.
     virtual void PostNcDestroy() {}

@@ -1,5 +1,66 @@
 #include "skin/MacCheckBox.h"
 
+#include "framework/Gdi.h"
+
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+constexpr int kBoxSize = 12;
+constexpr int kTextOffset = kBoxSize + 5;  // the box and a gap
+
+// One polyline of the tick in a pen of `colour`; the last point is not drawn.
+void DrawStroke(HDC dc, COLORREF colour, std::initializer_list<POINT> points) {
+    const UniquePen pen(::CreatePen(PS_INSIDEFRAME, 1, colour));
+    const HGDIOBJ old = ::SelectObject(dc, pen.get());
+    auto point = points.begin();
+    ::MoveToEx(dc, point->x, point->y, nullptr);
+    for (++point; point != points.end(); ++point) {
+        ::LineTo(dc, point->x, point->y);
+    }
+    ::SelectObject(dc, old);
+}
+
+// A one-pixel bevel: `topLeft` along the top row and the left column, each short of its last
+// pixel, `bottomRight` along the whole right column and bottom row.
+void Draw3dRect(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
+    const COLORREF oldBack = ::GetBkColor(dc);
+    const auto fill = [dc](COLORREF colour, int left, int top, int right, int bottom) {
+        const RECT line{left, top, right, bottom};
+        ::SetBkColor(dc, colour);
+        ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
+    };
+    fill(topLeft, r.left, r.top, r.right - 1, r.top + 1);
+    fill(topLeft, r.left, r.top, r.left + 1, r.bottom - 1);
+    fill(bottomRight, r.right - 1, r.top, r.right, r.bottom);
+    fill(bottomRight, r.left, r.bottom - 1, r.right, r.bottom);
+    ::SetBkColor(dc, oldBack);
+}
+
+}  // namespace
+
+void CMacCheckBox::UpdateColors() {
+    const ThemeColors& row = GetThemeColors(m_nTheme);
+    m_clrCorner = row.clrLight;
+    m_clrDisabled = ShiftColor(row.clrFace, -60);
+    m_clrHighlight = row.clrHighlight;
+    m_clrFrame = ShiftColor(row.clrShadow, -10);
+    m_clrShade = MidColor(m_clrCorner, m_clrDisabled);
+}
+
+void CMacCheckBox::ApplyTheme(int theme) {
+    m_nTheme = ClampTheme(theme);
+    UpdateColors();
+}
+
+void CMacCheckBox::PreSubclassWindow() {
+    // Declared or created as any kind of button, the control draws itself. The button type is
+    // replaced rather than or-ed in: BS_OWNERDRAW or-ed into a radio or three-state type would
+    // give 0xF, which is no button type at all.
+    ModifyStyle(BS_TYPEMASK, BS_OWNERDRAW);
+}
+
 void CMacCheckBox::SetChecked(BOOL value) {
     SendMessage(BM_SETCHECK, static_cast<WPARAM>(value));
     const BOOL previous = m_bChecked;
@@ -9,23 +70,131 @@ void CMacCheckBox::SetChecked(BOOL value) {
     }
 }
 
+LRESULT CMacCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case BM_SETCHECK:
+        // Any non-zero state counts as checked, as for a plain check box of the platform.
+        m_platformCheck = wParam ? BST_CHECKED : BST_UNCHECKED;
+        return 0;
+    case BM_GETCHECK:
+        return static_cast<LRESULT>(m_platformCheck);
+    case BM_GETSTATE: {
+        // The focus bit is the platform's; the check and the press are ours (the press takes
+        // no default processing, so the platform never sees it).
+        const LRESULT platform = Default();
+        return (platform & BST_FOCUS) | static_cast<LRESULT>(m_platformCheck) |
+               (m_bPressed ? BST_PUSHED : 0);
+    }
+    case WM_CAPTURECHANGED:
+        // Capture taken away mid-press (a menu, a message box, another window's SetCapture):
+        // the press is over, so a later release over the box must not toggle it.
+        if (reinterpret_cast<HWND>(lParam) != m_hWnd && m_bPressed) {
+            m_bPressed = FALSE;
+            InvalidateBox();
+        }
+        return Default();
+    case WM_SYSCOLORCHANGE: {
+        const LRESULT result = Default();
+        UpdateColors();
+        return result;
+    }
+    default:
+        return CButton::WindowProc(message, wParam, lParam);
+    }
+}
+
+BOOL CMacCheckBox::OnReflectDrawItem(DRAWITEMSTRUCT* item) {
+    if (!item || item->CtlType != ODT_BUTTON) {
+        return FALSE;
+    }
+    DrawItem(*item);
+    return TRUE;
+}
+
+void CMacCheckBox::DrawItem(const DRAWITEMSTRUCT& item) {
+    const HDC dc = item.hDC;
+    if (!dc) {
+        return;
+    }
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    const COLORREF ink = disabled ? m_clrDisabled : m_clrFrame;
+    const RECT& r = item.rcItem;
+
+    // The box, centred vertically (rounding down, so a control lower than 12 clips it).
+    const int height = r.bottom - r.top - kBoxSize;
+    const int boxTop = r.top + (height >= 0 ? height / 2 : -((1 - height) / 2));
+    const RECT box{r.left, boxTop, r.left + kBoxSize, boxTop + kBoxSize};
+    {
+        const UniqueBrush frame(::CreateSolidBrush(ink));
+        ::FrameRect(dc, &box, frame.get());
+    }
+    const RECT inner{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1};
+    // Pressed, the light and the shade swap sides and the box looks pushed in.
+    if (m_bPressed) {
+        Draw3dRect(dc, inner, m_clrShade, m_clrHighlight);
+    } else {
+        Draw3dRect(dc, inner, m_clrHighlight, m_clrShade);
+    }
+    ::SetPixel(dc, inner.right - 1, inner.top, m_clrCorner);
+    ::SetPixel(dc, inner.left, inner.bottom - 1, m_clrCorner);
+
+    if (m_bChecked) {
+        const int L = inner.left;
+        const int T = inner.top;
+        // The long stroke runs out past the box's top right corner.
+        DrawStroke(dc, ink, {{L + 1, T + 4}, {L + 4, T + 7}, {L + 12, T - 1}});
+        DrawStroke(dc, ink, {{L + 2, T + 4}, {L + 4, T + 6}, {L + 10, T}});
+        DrawStroke(dc, m_clrShade, {{L + 4, T + 8}, {L + 9, T + 3}, {L + 9, T + 5}});
+        DrawStroke(dc, m_clrShade, {{L + 2, T + 6}, {L + 4, T + 8}});
+        DrawStroke(dc, m_clrShade, {{L + 5, T + 8}, {L + 9, T + 4}});
+        ::SetPixel(dc, L + 11, T + 1, m_clrShade);
+        ::SetPixel(dc, L + 12, T + 1, m_clrShade);
+        ::SetPixel(dc, L + 11, T + 2, m_clrShade);
+    }
+
+    RECT text = r;
+    text.left = r.left + kTextOffset;
+    text.top += 1;
+    const std::wstring caption = m_hWnd ? GetWindowText() : std::wstring();
+    ::SetBkColor(dc, GetThemeColors(m_nTheme).clrWindow);
+    const HFONT font = m_hWnd ? GetFont() : nullptr;
+    const HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    if (disabled) {
+        DrawGrayText(dc, caption, 0, text.left, text.top, text.right, text.bottom);
+    } else {
+        // A text too wide for one line starts at the top and is clipped, never wrapped.
+        const UINT format = extent.cx <= text.right - text.left ? DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER
+                                                               : DT_NOPREFIX;
+        ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, format);
+    }
+    if (oldFont) {
+        ::SelectObject(dc, oldFont);
+    }
+}
+
 void CMacCheckBox::OnLButtonDown(UINT, POINT) {
     // No default processing: the platform neither presses the button nor takes the focus.
-    m_bPressed = TRUE;
+    // Pressed only once the capture is ours, so taking it cannot end the press it starts.
     SetCapture();
+    m_bPressed = TRUE;
     InvalidateBox();
 }
 
 void CMacCheckBox::OnLButtonUp(UINT, POINT point) {
+    // Letting the capture go ends the press through WM_CAPTURECHANGED; whether there was one is
+    // read first.
+    const BOOL wasPressed = m_bPressed;
+    m_bPressed = FALSE;
     ::ReleaseCapture();
-    if (!m_bPressed) {
+    if (!wasPressed) {
         return;
     }
     const RECT client = GetClientRect();
     if (::PtInRect(&client, point)) {
         m_bChecked = Inverted(m_bChecked);
     }
-    m_bPressed = FALSE;
     SendMessage(BM_SETCHECK, static_cast<WPARAM>(m_bChecked));
     InvalidateBox();
     // Posted, so the parent's handler runs after the new state is stored; sent even when the

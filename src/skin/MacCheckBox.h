@@ -1,21 +1,44 @@
 // CMacCheckBox: the program's check box. Its own member, not the platform's button state, holds
-// the checked state; a completed mouse press notifies the parent.
+// the checked state; a completed mouse press notifies the parent. It paints itself completely in
+// the colours of its theme: a 12 x 12 box, a hand-drawn tick that breaks out of the box's top
+// right corner, and its text beside it.
 #pragma once
 
 #include "framework/Controls.h"
+#include "skin/Painting.h"
+#include "skin/Themes.h"
 
-class CMacCheckBox : public CButton {
+class CMacCheckBox : public CButton, public CThemedControl {
 public:
+    CMacCheckBox() { UpdateColors(); }
+
     BOOL IsChecked() const { return m_bChecked; }
     // Stores `value` unchanged: callers may keep any non-zero value (an attribute bit, a byte
     // read from a settings file) and it counts as checked.
     void SetChecked(BOOL value);
     void InvalidateBox() { Invalidate(true); }
 
+    // Recomputes the five colours from the row of m_nTheme.
+    void UpdateColors();
+    // Takes a theme from the theme walk or from a dialog; the caller redraws.
+    void ApplyTheme(int theme) override;
+
+    // Paints the box, the tick and the text into the item's DC.
+    void DrawItem(const DRAWITEMSTRUCT& item);
+
+    COLORREF m_clrCorner = 0;     // two corner pixels of the inner box
+    COLORREF m_clrDisabled = 0;   // box frame and tick of a disabled control
+    COLORREF m_clrHighlight = 0;  // lit edge of the inner box
+    COLORREF m_clrFrame = 0;      // box frame and tick of an enabled control
+    COLORREF m_clrShade = 0;      // shaded edge of the inner box and the tick's shading
     BOOL m_bPressed = FALSE;
     BOOL m_bChecked = FALSE;
+    int m_nTheme = DEFAULT_THEME;
 
 protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PreSubclassWindow() override;
+    BOOL OnReflectDrawItem(DRAWITEMSTRUCT* item) override;
     void OnLButtonDown(UINT flags, POINT point) override;
     void OnLButtonUp(UINT flags, POINT point) override;
     void OnLButtonDblClk(UINT flags, POINT point) override;
@@ -25,4 +48,9 @@ protected:
 
 private:
     static BOOL Inverted(BOOL value) { return value ? FALSE : TRUE; }
+
+    // The platform's own button state as BM_SETCHECK last set it. An owner-drawn button keeps
+    // none (the platform answers "unchecked"), so the control keeps it for BM_GETCHECK and
+    // BM_GETSTATE, which accessibility tools and automation read.
+    WPARAM m_platformCheck = BST_UNCHECKED;
 };
