@@ -5,7 +5,6 @@
 #include "support/Folders.h"
 
 #include <objbase.h>
-#include <winternl.h>
 
 #include <atomic>
 
@@ -189,35 +188,22 @@ bool InUnprivilegedLane() {
 }
 
 long GdiObjectCount() {
-    const DWORD counted = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-    if (counted != 0 || !RunningUnderWine()) {
-        return counted != 0 ? static_cast<long>(counted) : -1;
+    if (const DWORD counted = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) {
+        return static_cast<long>(counted);
     }
-    // Wine keeps every GDI handle in a table of 65,536 entries of 24 bytes that the process
-    // environment block points to (GdiSharedHandleTable); an entry in use has a non-zero type
-    // byte at offset 14.
-    constexpr size_t kEntries = 0x10000, kEntrySize = 24, kTypeOffset = 14;
-#ifdef _WIN64
-    constexpr size_t kTableInPeb = 0xF8;
-#else
-    constexpr size_t kTableInPeb = 0x94;
-#endif
-    using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<QueryProcess>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic{};
-    if (!query || query(::GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0 ||
-        !basic.PebBaseAddress) {
-        return -1;
-    }
-    const auto* peb = reinterpret_cast<const unsigned char*>(basic.PebBaseAddress);
-    const auto* table = *reinterpret_cast<const unsigned char* const*>(peb + kTableInPeb);
-    if (!table) {
-        return -1;
-    }
+    // Wine answers GetGuiResources with 0, but takes a bare index of its handle table as a
+    // handle, so there the live objects are counted one by one.
     long count = 0;
-    for (size_t i = 0; i < kEntries; ++i) {
-        count += table[i * kEntrySize + kTypeOffset] != 0 ? 1 : 0;
+    for (UINT_PTR index = 1; index < 0x10000; ++index) {
+        count += ::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0 ? 1 : 0;
     }
     return count;
+}
+
+BOOL ClickCounter::OnCommand(UINT id, UINT code, HWND) {
+    if (static_cast<int>(id) == m_nId && code == BN_CLICKED) {
+        ++clicks;
+        return TRUE;
+    }
+    return FALSE;
 }

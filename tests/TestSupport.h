@@ -1,6 +1,8 @@
 // Helpers shared by the Windows tests.
 #pragma once
 
+#include "framework/Wnd.h"
+
 #include <windows.h>
 
 #include <string>
@@ -71,6 +73,19 @@ bool InUnprivilegedLane();
         }                                                                                          \
     } while (false)
 
-// The number of GDI objects this process holds. Wine answers GetGuiResources with 0 (a stub), so
-// there the live entries of its shared GDI handle table are counted; -1 when neither is known.
+// The number of GDI objects this process holds (under Wine too, where GetGuiResources
+// answers 0).
 long GdiObjectCount();
+
+// A parent window that counts the BN_CLICKED notifications of the control with one id.
+class ClickCounter : public CWnd {
+public:
+    explicit ClickCounter(int id) : m_nId(id) {}
+    int clicks = 0;
+
+protected:
+    BOOL OnCommand(UINT id, UINT code, HWND control) override;
+
+private:
+    int m_nId;
+};

@@ -23,21 +23,6 @@ std::vector<COLORREF> Greys(std::initializer_list<int> levels) {
 
 COLORREF Grey(int level) { return MakeColor(level, level, level); }
 
-// A parent that counts the BN_CLICKED notifications of the button.
-class ClickCounter : public CWnd {
-public:
-    int clicks = 0;
-
-protected:
-    BOOL OnCommand(UINT id, UINT code, HWND) override {
-        if (id == kButtonId && code == BN_CLICKED) {
-            ++clicks;
-            return TRUE;
-        }
-        return FALSE;
-    }
-};
-
 class MacButtonTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -68,7 +53,7 @@ protected:
         button.DrawItem(item);
     }
 
-    ClickCounter parent;
+    ClickCounter parent{kButtonId};
     CMacButton button;
 };
 
@@ -265,19 +250,6 @@ TEST_F(MacButtonTest, MovingToTheNextButtonHandsTheCaptureOver) {
     EXPECT_EQ(::GetCapture(), next.m_hWnd);
 }
 
-// GDI objects alive in this process. Wine's GetGuiResources always answers 0, but Wine also
-// takes a bare table index as a handle, so there the live objects are counted one by one.
-long LiveGdiObjects() {
-    if (const DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) {
-        return static_cast<long>(count);
-    }
-    long count = 0;
-    for (UINT_PTR index = 1; index < 0x10000; ++index) {
-        count += ::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0 ? 1 : 0;
-    }
-    return count;
-}
-
 HWND g_tipWindow = nullptr;
 int g_relayed = 0;
 
@@ -335,18 +307,18 @@ TEST_F(MacButtonTest, IconAndThemeChangesLeaveNoGdiObjectsBehind) {
     button.SetWindowText(L"Apply");
     DibCanvas canvas(60, 23, 0x00FF00);
     Draw(canvas);
-    const long before = LiveGdiObjects();
+    const long before = GdiObjectCount();
     {
         // The count sees one object more.
         const UniqueBrush probe(::CreateSolidBrush(0x123456));
-        ASSERT_EQ(LiveGdiObjects(), before + 1);
+        ASSERT_EQ(GdiObjectCount(), before + 1);
     }
     for (int change = 0; change < 100; ++change) {
         button.ApplyTheme(change % THEME_COUNT);
         button.SetIconResource(IDI_APPLY);
         Draw(canvas, change % 2 ? ODS_DISABLED : ODS_SELECTED);
     }
-    EXPECT_EQ(LiveGdiObjects(), before);
+    EXPECT_EQ(GdiObjectCount(), before);
 }
 
 }  // namespace

@@ -16,21 +16,6 @@ namespace {
 
 constexpr int kBoxId = 1005;
 
-// A parent that counts the BN_CLICKED notifications of its box.
-class NotifyRecorder : public CWnd {
-public:
-    int clicks = 0;
-
-protected:
-    BOOL OnCommand(UINT id, UINT code, HWND) override {
-        if (id == kBoxId && code == BN_CLICKED) {
-            ++clicks;
-            return TRUE;
-        }
-        return FALSE;
-    }
-};
-
 class MacCheckBoxTest : public ::testing::Test {
 public:
     void SetUp() override {
@@ -49,7 +34,7 @@ public:
     int PlatformCheck() const { return static_cast<int>(box.SendMessage(BM_GETCHECK)); }
     bool HasPendingPaint() const { return ::GetUpdateRect(box.m_hWnd, nullptr, FALSE) != FALSE; }
 
-    NotifyRecorder parent;
+    ClickCounter parent{kBoxId};
     CMacCheckBox box;
 };
 
