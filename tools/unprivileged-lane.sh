@@ -35,7 +35,7 @@ as_user() {
   runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" USER="$user" TZ=UTC \
     QUILL_PREFIX_ROOT="$home/prefixes" QUILL_UNPRIVILEGED_LANE=1 bash -c "$1"
 }
-trap 'as_user "source tools/wine-env.sh; quill_stop_server" 2>/dev/null' EXIT
+trap 'as_user "source tools/wine-env.sh; quill_use_prefix test; quill_stop_server" 2>/dev/null' EXIT
 cd "$home/lane"
 
 output=$(as_user '
