@@ -36,7 +36,9 @@ step "portable tests (native)"
 ctest --preset native-asan --timeout 120 -j2 || status=1
 # The tests run in the build that this machine's Wine can execute (see tools/wine-env.sh).
 step "Windows tests (Wine, $QUILL_PRESET build)"
-TZ=UTC ctest --test-dir "build/$QUILL_PRESET" --output-on-failure --timeout 120 || status=1
+# A test is tried a second time only when its first run failed: rarely a Wine process dies at
+# start-up, before it prints anything. A test that fails twice fails the run.
+TZ=UTC ctest --test-dir "build/$QUILL_PRESET" --output-on-failure --timeout 120 --repeat until-pass:2 || status=1
 step "read-only files, denied access, unwritable folders (Wine as an unprivileged user)"
 tools/unprivileged-lane.sh "build/$QUILL_PRESET/win_tests.exe" || status=1
 
