@@ -42,6 +42,12 @@ public:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Default();
+    // The platform's default processing (or the subclassed control's own) of a message, past
+    // any override of DefWindowProc: for a hook sitting in that override that must let the
+    // default run before its own work.
+    LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
+        return CWnd::DefWindowProc(message, wParam, lParam);
+    }
 
     // Offered every queued message of the modal loop before it is dispatched; TRUE consumes it.
     virtual BOOL PreTranslateMessage(MSG* msg);
