@@ -45,6 +45,10 @@ INT_PTR CDialog::DoModal() {
         }
         return -1;
     }
+    // A template without WS_VISIBLE is shown once it is initialised, as a modal dialog is.
+    if (m_bInModalLoop && m_hWnd && !IsWindowVisible()) {
+        ShowWindow(SW_SHOW);
+    }
     MSG msg;
     while (m_bInModalLoop && m_hWnd) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
