@@ -85,28 +85,38 @@ TEST_F(AddFilesTest, ScanFollowsTheThreeBoxes) {
     }
 }
 
-TEST_F(AddFilesTest, ScanRemovesDuplicatesIgnoringCase) {
+TEST_F(AddFilesTest, ScanKeepsOneEntryPerPathAtTheEnd) {
+    struct Case {
+        const char* label;
+        std::vector<std::wstring> listed;  // before the scan
+        bool pathOnly;
+        std::wstring folder;
+        std::vector<std::wstring> after;
+    };
     std::wstring shouted = F1();
     std::transform(shouted.begin(), shouted.end(), shouted.begin(), ::towupper);
-    dlg->m_arrFiles.Append(shouted);
-    dlg->m_arrFiles.Append(root + L"\\other.txt");
-    SetBoxes(false, false, false);
-    dlg->ScanFolder(root + L"\\*.*");
-    EXPECT_EQ(MasterList(), (std::vector<std::wstring>{root + L"\\other.txt", F1()}))
-        << "the entry moves to the end, spelled as the scan found it";
-
-    SetBoxes(false, false, true);
-    dlg->ScanFolder(root + L"\\*.*");
-    EXPECT_EQ(MasterList(), (std::vector<std::wstring>{root + L"\\other.txt"})) << "Path only removes a listed file";
-}
-
-TEST_F(AddFilesTest, TheSameFolderTwice) {
-    SetBoxes(false, false, false);
-    for (int i = 0; i < 2; ++i) {
-        dlg->m_arrFiles.Append(root);  // as Add Folder appends the chosen folder
-        dlg->ScanFolder(root + L"\\*.*");
+    const std::wstring other = root + L"\\other.txt";
+    std::wstring deep = root;
+    while (deep.size() < 300) {
+        deep += L"\\long-folder-name";
     }
-    EXPECT_EQ(MasterList(), (std::vector<std::wstring>{root, root, F1()}));
+    const Case cases[] = {
+        {"a listed file moves to the end, spelled as the scan found it", {shouted, other}, false, root, {other, F1()}},
+        {"Path only removes a listed file", {other, F1()}, true, root, {other}},
+        // As Add Folder appends the chosen folder, the second time.
+        {"the same folder twice", {root, F1(), root}, false, root, {root, root, F1()}},
+        {"a pattern too long for the finder adds nothing", {}, false, deep, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        dlg->m_arrFiles.RemoveAll();
+        for (const std::wstring& path : c.listed) {
+            dlg->m_arrFiles.Append(path);
+        }
+        SetBoxes(false, false, c.pathOnly);
+        dlg->ScanFolder(c.folder + L"\\*.*");
+        EXPECT_EQ(MasterList(), c.after);
+    }
 }
 
 TEST_F(AddFilesTest, AFolderLinkBackToAnAncestorIsNotDescendedAgain) {
@@ -119,15 +129,6 @@ TEST_F(AddFilesTest, AFolderLinkBackToAnAncestorIsNotDescendedAgain) {
     const std::vector<std::wstring> names = ScannedNames();
     EXPECT_EQ(std::count(names.begin(), names.end(), L"f1.txt"), 1);
     EXPECT_LE(names.size(), 3u);
-}
-
-TEST_F(AddFilesTest, APatternTooLongForTheFinderAddsNothing) {
-    std::wstring deep = root;
-    while (deep.size() < 300) {
-        deep += L"\\long-folder-name";
-    }
-    dlg->ScanFolder(deep + L"\\*.*");
-    EXPECT_TRUE(MasterList().empty());
 }
 
 // The process's current folder, set for a test and put back after it.
@@ -147,104 +148,81 @@ private:
     std::wstring m_saved;
 };
 
-// Drives the next visible dialog of this thread other than the main window, and notes how
-// that dialog stands to the main window while it is open.
+// Drives the next visible dialog of this thread other than the main window (the file-open dialog,
+// or the folder chooser), and notes how that dialog stands to the main window while it is open.
 struct DialogDriver {
-    static HWND s_main;
-    static std::wstring s_text;   // typed into the file name box, or the folder to select
-    static bool s_cancel;
-    static bool s_done;
-    static HWND s_owner;
-    static bool s_mainEnabled;
+    static inline HWND s_main = nullptr;
+    static inline bool s_folder = false;   // the folder chooser, else the file-open dialog
+    static inline std::wstring s_text;     // typed into the file name box, or the folder to select
+    static inline bool s_done = false;
+    static inline HWND s_owner = nullptr;
+    static inline bool s_mainEnabled = true;
 
-    static HWND FindDialog() {
+    static void CALLBACK Drive(HWND, UINT, UINT_PTR id, DWORD) {
         const HWND dialog = FindOtherDialog(s_main);
-        if (dialog) {
-            s_owner = ::GetWindow(dialog, GW_OWNER);
-            s_mainEnabled = ::IsWindowEnabled(s_main) != FALSE;
+        if (!dialog) return;
+        ::KillTimer(nullptr, id);
+        s_owner = ::GetWindow(dialog, GW_OWNER);
+        s_mainEnabled = ::IsWindowEnabled(s_main) != FALSE;
+        if (s_folder && !s_text.empty()) {
+            ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(s_text.c_str()));
+        } else if (!s_text.empty()) {
+            ::SetDlgItemTextW(dialog, 0x47c, s_text.c_str());
         }
-        return dialog;
-    }
-    static void CALLBACK DriveOpen(HWND, UINT, UINT_PTR id, DWORD) {
-        const HWND dialog = FindDialog();
-        if (!dialog) return;
-        ::KillTimer(nullptr, id);
-        if (!s_cancel) ::SetDlgItemTextW(dialog, 0x47c, s_text.c_str());
-        ::PostMessageW(dialog, WM_COMMAND, s_cancel ? IDCANCEL : IDOK, 0);
+        ::PostMessageW(dialog, WM_COMMAND, s_text.empty() ? IDCANCEL : IDOK, 0);
         s_done = true;
     }
-    static void CALLBACK DriveBrowse(HWND, UINT, UINT_PTR id, DWORD) {
-        const HWND dialog = FindDialog();
-        if (!dialog) return;
-        ::KillTimer(nullptr, id);
-        if (!s_cancel) ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(s_text.c_str()));
-        ::PostMessageW(dialog, WM_COMMAND, s_cancel ? IDCANCEL : IDOK, 0);
-        s_done = true;
-    }
-    static void Arm(HWND main, const std::wstring& text, bool cancel, TIMERPROC proc) {
+    // An empty `text` cancels the dialog.
+    static void Arm(HWND main, bool folder, const std::wstring& text) {
         s_main = main;
+        s_folder = folder;
         s_text = text;
-        s_cancel = cancel;
         s_done = false;
         s_owner = nullptr;
         s_mainEnabled = true;
-        ::SetTimer(nullptr, 0, 200, proc);
+        ::SetTimer(nullptr, 0, 200, Drive);
     }
 };
-HWND DialogDriver::s_main = nullptr;
-std::wstring DialogDriver::s_text;
-bool DialogDriver::s_cancel = false;
-bool DialogDriver::s_done = false;
-HWND DialogDriver::s_owner = nullptr;
-bool DialogDriver::s_mainEnabled = true;
 
-TEST_F(AddFilesTest, AddFilesTakesTheChosenFilesInOrder) {
-    ASSERT_TRUE(WriteTestFile(root + L"\\f0.txt", "0"));
+TEST_F(AddFilesTest, TheChosenFilesAndFoldersAreAddedInOrder) {
+    struct Case {
+        const char* label;
+        bool folder;                     // Add Folder, else Add Files
+        std::wstring text;               // the file names typed or the folder selected; empty cancels
+        std::vector<std::wstring> list;  // the master list afterwards
+        std::wstring lastFolder;         // afterwards
+    };
+    const std::wstring f0 = root + L"\\f0.txt", sub = root + L"\\sub";
+    const Case cases[] = {
+        {"two files, in the order chosen", false, L"\"f1.txt\" \"f0.txt\"", {F1(), f0}, root + L"\\"},
+        {"chosen again: one entry each, moved to the end", false, L"\"f1.txt\"", {f0, F1()}, root + L"\\"},
+        {"a cancelled dialog changes nothing", false, L"", {f0, F1()}, root + L"\\"},
+        {"a folder and the files directly inside it", true, sub, {f0, F1(), sub, sub + L"\\f2.txt"}, sub + L"\\"},
+        {"a cancelled choice changes nothing", true, L"", {f0, F1(), sub, sub + L"\\f2.txt"}, sub + L"\\"},
+    };
+    ASSERT_TRUE(WriteTestFile(f0, "0"));
     const std::wstring current = temp.path() + L"cwd";
     ASSERT_NE(EnsureDirectory(current), 0);
     ScopedCurrentFolder inCurrent(current);
-    dlg->m_strLastFolder = root + L"\\";
-    DialogDriver::Arm(dlg->m_hWnd, L"\"f1.txt\" \"f0.txt\"", false, DialogDriver::DriveOpen);
-    dlg->OnAddFiles();
-    ASSERT_TRUE(DialogDriver::s_done);
-    EXPECT_EQ(ScopedCurrentFolder::Get(), current) << "the dialog leaves the current folder alone";
-    EXPECT_EQ(MasterList(), (std::vector<std::wstring>{F1(), root + L"\\f0.txt"}));
-    EXPECT_EQ(dlg->m_strLastFolder, root + L"\\");
-    EXPECT_EQ(dlg->m_listFiles.GetItemCount(), 2);
-
-    // Chosen again: one entry each, moved to the end in the new order.
-    DialogDriver::Arm(dlg->m_hWnd, L"\"f1.txt\"", false, DialogDriver::DriveOpen);
-    dlg->OnAddFiles();
-    EXPECT_EQ(MasterList(), (std::vector<std::wstring>{root + L"\\f0.txt", F1()}));
-
-    DialogDriver::Arm(dlg->m_hWnd, L"", true, DialogDriver::DriveOpen);
-    dlg->OnAddFiles();
-    EXPECT_EQ(MasterList().size(), 2u) << "a cancelled dialog changes nothing";
-}
-
-TEST_F(AddFilesTest, AddFolderAddsTheFolderAndItsFiles) {
     SetBoxes(false, false, false);
-    dlg->m_strLastFolder = temp.path();
-    DialogDriver::Arm(dlg->m_hWnd, root, false, DialogDriver::DriveBrowse);
-    dlg->OnAddFolder();
-    ASSERT_TRUE(DialogDriver::s_done);
-    EXPECT_EQ(MasterList(), (std::vector<std::wstring>{root, F1()}));
-    EXPECT_EQ(dlg->m_strLastFolder, root + L"\\");
-    EXPECT_EQ(dlg->m_listFiles.GetItemCount(), 2);
-
-    DialogDriver::Arm(dlg->m_hWnd, L"", true, DialogDriver::DriveBrowse);
-    dlg->OnAddFolder();
-    EXPECT_EQ(MasterList().size(), 2u) << "a cancelled choice adds nothing";
-    EXPECT_EQ(dlg->m_strLastFolder, root + L"\\");
-}
-
-TEST_F(AddFilesTest, TheChooserIsModalToTheWindow) {
-    DialogDriver::Arm(dlg->m_hWnd, L"", true, DialogDriver::DriveBrowse);
-    dlg->OnAddFolder();
-    ASSERT_TRUE(DialogDriver::s_done);
-    EXPECT_EQ(DialogDriver::s_owner, dlg->m_hWnd) << "the chooser belongs to the window";
-    EXPECT_FALSE(DialogDriver::s_mainEnabled) << "the window takes no input while the chooser is open";
-    EXPECT_TRUE(::IsWindowEnabled(dlg->m_hWnd)) << "and takes it again once the chooser is closed";
+    dlg->m_strLastFolder = root + L"\\";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        DialogDriver::Arm(dlg->m_hWnd, c.folder, c.text);
+        if (c.folder) {
+            dlg->OnAddFolder();
+        } else {
+            dlg->OnAddFiles();
+        }
+        ASSERT_TRUE(DialogDriver::s_done);
+        EXPECT_EQ(DialogDriver::s_owner, dlg->m_hWnd) << "the dialog belongs to the window";
+        EXPECT_FALSE(DialogDriver::s_mainEnabled) << "the window takes no input while the dialog is open";
+        EXPECT_TRUE(::IsWindowEnabled(dlg->m_hWnd)) << "and takes it again once the dialog is closed";
+        EXPECT_EQ(ScopedCurrentFolder::Get(), current) << "the dialog leaves the current folder alone";
+        EXPECT_EQ(MasterList(), c.list);
+        EXPECT_EQ(dlg->m_listFiles.GetItemCount(), static_cast<int>(c.list.size()));
+        EXPECT_EQ(dlg->m_strLastFolder, c.lastFolder);
+    }
 }
 
 // Tells the chooser's callback what is selected: a folder, or (for an empty path) an item that

@@ -1,17 +1,13 @@
 #include "skin/MacButton.h"
 
-#include "DibCanvas.h"
-#include "TestSupport.h"
+#include "OwnerDrawTest.h"
 #include "resources/resource.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr int kButtonId = 1000;
 
 std::vector<COLORREF> Greys(std::initializer_list<int> levels) {
     std::vector<COLORREF> colours;
@@ -23,37 +19,18 @@ std::vector<COLORREF> Greys(std::initializer_list<int> levels) {
 
 COLORREF Grey(int level) { return MakeColor(level, level, level); }
 
-class MacButtonTest : public ::testing::Test {
+class MacButtonTest : public OwnerDrawTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(parent.CreateEx(0, CWnd::RegisterPlainClass(), L"parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                    RECT{0, 0, 300, 200}, nullptr, 0));
+        OwnerDrawTest::SetUp();
         // Created as a plain push button: the class makes it owner drawn.
         ASSERT_TRUE(button.Create(L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, RECT{10, 10, 90, 33}, &parent,
-                                  kButtonId));
+                                  kControlId));
     }
-    void TearDown() override {
-        if (::GetCapture()) {
-            ::ReleaseCapture();
-        }
-        parent.DestroyWindow();
-        PumpMessages();
+    void Draw(const DibCanvas& canvas, UINT state = 0, std::optional<RECT> item = {}) {
+        OwnerDrawTest::Draw(button, canvas, state, item);
     }
 
-    // Paints the button into the whole canvas as a WM_DRAWITEM with `state` would.
-    void Draw(const DibCanvas& canvas, UINT state = 0, RECT rect = RECT{}) {
-        DRAWITEMSTRUCT item{};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = kButtonId;
-        item.itemAction = ODA_DRAWENTIRE;
-        item.itemState = state;
-        item.hwndItem = button.m_hWnd;
-        item.hDC = canvas.dc();
-        item.rcItem = rect.right == 0 && rect.bottom == 0 ? canvas.all() : rect;
-        button.DrawItem(item);
-    }
-
-    ClickCounter parent{kButtonId};
     CMacButton button;
 };
 
@@ -65,26 +42,29 @@ TEST_F(MacButtonTest, FaceOutlineAndRingToThePixel) {
         int width;
         int height;
         UINT state;
+        int mouse;                   // m_nMouseState
         std::vector<COLORREF> rows;  // rows 2 to height - 3
         COLORREF outline;
         COLORREF window;
         COLORREF ring;
     };
+    const std::vector<COLORREF> plain = Greys({0xFA, 0xF5, 0xF0, 0xEB, 0xE6, 0xE1, 0xDC, 0xD7, 0xD2, 0xDC, 0xE1,
+                                               0xE6, 0xEB, 0xF0, 0xF5, 0xFA, 0xFF, 0xFF, 0xFF});
     const Case cases[] = {
-        {"caption button, theme 10", TRUE, 10, 24, 22, 0,
+        {"caption button, theme 10", TRUE, 10, 24, 22, 0, 0,
          Greys({0xCA, 0xC5, 0xC0, 0xBB, 0xB6, 0xB1, 0xAC, 0xA7, 0xA2, 0xAC, 0xB1, 0xB6, 0xBB, 0xC0, 0xC5,
                 0xCA, 0xCF, 0xD4}),
          Grey(0xAF), Grey(0xED), Grey(0xFF)},
-        {"plain 23 high, theme 10", FALSE, 10, 60, 23, 0,
-         Greys({0xFA, 0xF5, 0xF0, 0xEB, 0xE6, 0xE1, 0xDC, 0xD7, 0xD2, 0xDC, 0xE1, 0xE6, 0xEB, 0xF0, 0xF5,
-                0xFA, 0xFF, 0xFF, 0xFF}),
-         Grey(0x93), Grey(0xED), Grey(0xFF)},
-        {"plain 23 high, theme 10, held down", FALSE, 10, 60, 23, ODS_SELECTED,
+        {"plain 23 high, theme 10", FALSE, 10, 60, 23, 0, 0, plain, Grey(0x93), Grey(0xED), Grey(0xFF)},
+        {"mouse over it: the hover ring", FALSE, 10, 60, 23, 0, 1, plain, Grey(0x93), Grey(0xED),
+         MakeColor(0xFF, 0xDC, 0x96)},
+        {"mouse pressed on it: no hover ring", FALSE, 10, 60, 23, 0, 2, plain, Grey(0x93), Grey(0xED), Grey(0xFF)},
+        {"plain 23 high, theme 10, held down", FALSE, 10, 60, 23, ODS_SELECTED, 0,
          Greys({0xE7, 0xE2, 0xDD, 0xD8, 0xD3, 0xCE, 0xC9, 0xC4, 0xBF, 0xC9, 0xCE, 0xD3, 0xD8, 0xDD, 0xE2,
                 0xE7, 0xEC, 0xF1, 0xF6}),
          Grey(0x93), Grey(0xED), Grey(0xFF)},
         // The lower half stops at the theme's light tone F2F2F2 instead of going on to F7F7F7.
-        {"plain 23 high, theme 0", FALSE, 0, 60, 23, 0,
+        {"plain 23 high, theme 0", FALSE, 0, 60, 23, 0, 0,
          Greys({0xED, 0xE8, 0xE3, 0xDE, 0xD9, 0xD4, 0xCF, 0xCA, 0xC5, 0xCF, 0xD4, 0xD9, 0xDE, 0xE3, 0xE8,
                 0xED, 0xF2, 0xF2, 0xF2}),
          Grey(0x7B), MakeColor(0xDD, 0xDD, 0xD8), Grey(0xF2)},
@@ -94,6 +74,7 @@ TEST_F(MacButtonTest, FaceOutlineAndRingToThePixel) {
         ASSERT_EQ(c.rows.size(), static_cast<size_t>(c.height - 4));
         button.m_bCaptionButton = c.caption;
         button.m_nTheme = c.theme;
+        button.m_nMouseState = c.mouse;
         button.m_nCornerX = button.m_nCornerY = 4;
         DibCanvas canvas(c.width, c.height, 0x00FF00);
         Draw(canvas, c.state);
@@ -116,16 +97,6 @@ TEST_F(MacButtonTest, FaceOutlineAndRingToThePixel) {
         // Below 30 pixels the corners are square; above, the window colour shows in them.
         EXPECT_EQ(Hex(canvas.Pixel(0, 0)), Hex(c.width < 30 ? c.outline : c.window));
         EXPECT_EQ(canvas.CountPixels(0x00FF00), 0) << "every pixel is painted";
-    }
-}
-
-TEST_F(MacButtonTest, HoverRingOnlyWhileTheMouseIsOver) {
-    for (int state : {0, 1, 2}) {
-        SCOPED_TRACE("mouse state " + std::to_string(state));
-        button.m_nMouseState = state;
-        DibCanvas canvas(60, 23, 0x00FF00);
-        Draw(canvas);
-        EXPECT_EQ(Hex(canvas.Pixel(30, 1)), Hex(state == 1 ? MakeColor(0xFF, 0xDC, 0x96) : Grey(0xFF)));
     }
 }
 
@@ -156,24 +127,18 @@ TEST_F(MacButtonTest, FaceStepFollowsTheHeight) {
         int step;
     };
     for (const Case& c : {Case{22, 5}, Case{23, 5}, Case{28, 4}, Case{40, 3}, Case{60, 2}, Case{61, 1},
-                          Case{120, 1}, Case{121, 1}}) {
+                          Case{120, 1}, Case{121, 1}, Case{0, 1}, Case{-1, 1}, Case{-40, 1}}) {
         SCOPED_TRACE("height " + std::to_string(c.height));
         EXPECT_EQ(ButtonFaceStep(c.height), c.step);
-        DibCanvas canvas(40, c.height, 0x00FF00);
-        Draw(canvas);
-        // Theme 10 starts from FFFFFF and row 2 is one step darker.
-        EXPECT_EQ(Hex(canvas.Pixel(20, 2)), Hex(Grey(0xFF - c.step)));
-        EXPECT_EQ(Hex(canvas.Pixel(20, 3)), Hex(Grey(0xFF - 2 * c.step)));
-    }
-}
-
-TEST_F(MacButtonTest, NoHeightDrawsNothing) {
-    for (int height : {0, -1, -40}) {
-        SCOPED_TRACE("height " + std::to_string(height));
-        EXPECT_EQ(ButtonFaceStep(height), 1);
-        DibCanvas canvas(40, 10, 0x00FF00);
-        Draw(canvas, 0, RECT{0, 5, 40, 5 + height});
-        EXPECT_EQ(canvas.CountPixels(0x00FF00), 40 * 10);
+        DibCanvas canvas(40, std::max(c.height, 10), 0x00FF00);
+        Draw(canvas, 0, RECT{0, 0, 40, c.height});
+        if (c.height <= 0) {
+            EXPECT_EQ(canvas.CountPixels(0x00FF00), 40 * 10) << "no height draws nothing";
+        } else {
+            // Theme 10 starts from FFFFFF and row 2 is one step darker.
+            EXPECT_EQ(Hex(canvas.Pixel(20, 2)), Hex(Grey(0xFF - c.step)));
+            EXPECT_EQ(Hex(canvas.Pixel(20, 3)), Hex(Grey(0xFF - 2 * c.step)));
+        }
     }
 }
 
@@ -205,8 +170,6 @@ TEST_F(MacButtonTest, MouseStatesCaptureAndClicks) {
     };
     // Created as a plain push button, the button is owner drawn all the same.
     ASSERT_EQ(button.GetStyle() & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
-    CWnd thief;
-    ASSERT_TRUE(thief.CreateEx(0, CWnd::RegisterPlainClass(), L"thief", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         parent.clicks = 0;
@@ -223,7 +186,7 @@ TEST_F(MacButtonTest, MouseStatesCaptureAndClicks) {
             case Act::UpIn: button.SendMessage(WM_LBUTTONUP, 0, inside); break;
             case Act::UpOut: button.SendMessage(WM_LBUTTONUP, 0, outside); break;
             case Act::DoubleClick: button.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, inside); break;
-            case Act::LoseCapture: thief.SetCapture(); break;
+            case Act::LoseCapture: parent.SetCapture(); break;
             }
             PumpMessages();
             EXPECT_EQ(button.m_nMouseState, step.state);
@@ -233,12 +196,11 @@ TEST_F(MacButtonTest, MouseStatesCaptureAndClicks) {
         EXPECT_EQ(button.GetState() & BST_PUSHED, 0u) << "nothing stays pushed";
         ::ReleaseCapture();
     }
-    thief.DestroyWindow();
 }
 
 TEST_F(MacButtonTest, MovingToTheNextButtonHandsTheCaptureOver) {
     CMacButton next;
-    ASSERT_TRUE(next.Create(L"", WS_CHILD | WS_VISIBLE, RECT{100, 10, 180, 33}, &parent, kButtonId + 1));
+    ASSERT_TRUE(next.Create(L"", WS_CHILD | WS_VISIBLE, RECT{100, 10, 180, 33}, &parent, kControlId + 1));
     button.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     ASSERT_EQ(::GetCapture(), button.m_hWnd);
     // The move over the next button reaches the first one, which holds the capture.
@@ -306,19 +268,11 @@ TEST_F(MacButtonTest, IconAndThemeChangesLeaveNoGdiObjectsBehind) {
     button.SetTooltipText(L"Close");
     button.SetWindowText(L"Apply");
     DibCanvas canvas(60, 23, 0x00FF00);
-    Draw(canvas);
-    const long before = GdiObjectCount();
-    {
-        // The count sees one object more.
-        const UniqueBrush probe(::CreateSolidBrush(0x123456));
-        ASSERT_EQ(GdiObjectCount(), before + 1);
-    }
-    for (int change = 0; change < 100; ++change) {
-        button.ApplyTheme(change % THEME_COUNT);
+    ExpectNoGdiObjectsLeft([&](int round) {
+        button.ApplyTheme(round % THEME_COUNT);
         button.SetIconResource(IDI_APPLY);
-        Draw(canvas, change % 2 ? ODS_DISABLED : ODS_SELECTED);
-    }
-    EXPECT_EQ(GdiObjectCount(), before);
+        Draw(canvas, round % 2 ? ODS_DISABLED : ODS_SELECTED);
+    });
 }
 
 }  // namespace
