@@ -216,10 +216,12 @@ void CMacCheckBox::OnKeyDown(UINT key, UINT, UINT) {
 }
 
 void CMacCheckBox::OnKeyUp(UINT key, UINT, UINT) {
-    // The space bar toggles quietly: no button state and no notification.
+    // The space bar toggles quietly: the parent is not notified. What a screen reader or a test
+    // robot reads through BM_GETCHECK follows the new state all the same.
     if (key == VK_SPACE) {
         m_bPressed = FALSE;
         m_bChecked = Inverted(m_bChecked);
+        m_platformCheck = m_bChecked ? BST_CHECKED : BST_UNCHECKED;
         InvalidateBox();
     }
 }
