@@ -1,7 +1,6 @@
 #include "dialogs/MacMessageDlg.h"
 
 #include "framework/Gdi.h"
-#include "resources/resource.h"
 
 #include <algorithm>
 #include <climits>
@@ -53,7 +52,9 @@ MessageBoxLayout LayOutMessageBox(int textWidth, int wrappedHeight, int maxWidth
     return layout;
 }
 
-CMacMessageDlg::CMacMessageDlg(CWnd* parent) : CDialog(IDD_SKIN_DIALOG, parent) {}
+CMacMessageDlg::CMacMessageDlg(CWnd* parent) {
+    m_pParentWnd = parent;
+}
 
 CMacMessageDlg::~CMacMessageDlg() = default;
 
@@ -121,8 +122,7 @@ SIZE CMacMessageDlg::MeasureMessage(HFONT font) const {
 
 bool CMacMessageDlg::CreateChild(CWnd& child, const wchar_t* className, const wchar_t* text, DWORD style,
                                  const RECT& windowRect, UINT id, HFONT font) {
-    // The layout counts from the window's corner; the platform's caption and frame take the
-    // place of the skinned title bar and border, so children sit at the same window positions.
+    // The layout counts from the window's corner; the client area starts inside the border.
     POINT clientOrigin{0, 0};
     ::ClientToScreen(m_hWnd, &clientOrigin);
     const RECT window = GetWindowRect();
@@ -135,49 +135,48 @@ bool CMacMessageDlg::CreateChild(CWnd& child, const wchar_t* className, const wc
     return true;
 }
 
-void CMacMessageDlg::ShowCaption(const wchar_t* title) {
-    // The shared template has no caption: until the skinned title bar draws the title, the
-    // platform's caption shows it. Without the system menu it has no close button, like the
-    // skinned one; Alt+F4 still closes the box as Escape does.
-    const LONG_PTR style = ::GetWindowLongPtrW(m_hWnd, GWL_STYLE);
-    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style | WS_CAPTION) & ~static_cast<LONG_PTR>(WS_SYSMENU));
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    SetWindowText(title);
-}
-
 BOOL CMacMessageDlg::OnInitDialog() {
     const bool yesNo = m_nType == kTypeYesNo;
-    ShowCaption(yesNo ? L"Please select" : L"Message");
+    // The title bar draws the title when the frame attaches, so the title comes first.
+    SetWindowText(yesNo ? L"Please select" : L"Message");
 
-    // Measured in the dialog's own font (Tahoma 9), which every control of the box shares.
-    const HFONT font = GetFont();
+    // Measured in the dialog's own font, which every control of the box shares.
+    const HFONT font = GetDialogFont();
     const SIZE extent = MeasureMessage(font);
     const MessageBoxLayout layout = LayOutMessageBox(extent.cx, extent.cy, m_nMaxWidth, m_nType, m_bShowCheck);
     MoveWindow(0, 0, layout.cxBox, layout.cyBox, false);
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
     CenterWindow();
 
     CreateChild(m_stcMessage, L"Static", m_strMessage.c_str(),
                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX, layout.text, 0xFFFF, font);
 
-    const DWORD buttonStyle = WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT;
+    const DWORD buttonStyle = WS_CHILD | WS_TABSTOP | BS_FLAT;
     CreateChild(m_btn1, L"Button", yesNo ? L"&Yes" : L"&OK", buttonStyle | WS_VISIBLE, layout.button1, IDOK, font);
     // The second button exists in both layouts, so that Escape and closing the window always mean it.
     CreateChild(m_btn2, L"Button", L"&No", buttonStyle | (layout.showButton2 ? WS_VISIBLE : 0), layout.button2,
                 IDCANCEL, font);
     if (layout.showCheck) {
-        // BS_CHECKBOX: the platform never toggles it; the box's own state is the truth.
-        CreateChild(m_chkDontShow, L"Button", kDontShowText, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX,
-                    layout.check, 0xFFFF, font);
+        CreateChild(m_chkDontShow, L"Button", kDontShowText, WS_CHILD | WS_VISIBLE | WS_TABSTOP, layout.check,
+                    0xFFFF, font);
+        m_chkDontShow.ApplyTheme(m_nTheme);
         m_chkDontShow.SetChecked(FALSE);
+        m_chkDontShow.InvalidateBox();
     }
+    m_btn1.ApplyTheme(m_nTheme);
+    m_btn2.ApplyTheme(m_nTheme);
+    m_skin.HideCloseButton();
     // The text's rectangle reaches into the row of the buttons when the message is short: at the
     // bottom of the z-order (each new child goes below the earlier ones) and clipped by its
     // siblings, the static never paints over them.
     ::SetWindowPos(m_stcMessage.m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    // m_nTheme is kept for the skinned look; the plain stand-in controls take no colours from it.
 
+    if (!::GetWindow(m_hWnd, GW_OWNER)) {
+        // Nothing of ours is behind it to bring it up again: it stays in front and has its own
+        // entry in the taskbar.
+        ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) | WS_EX_APPWINDOW);
+        ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     ShowWindow(SW_SHOW);
     ::SetForegroundWindow(m_hWnd);
     return TRUE;  // the dialog manager gives the focus to the first button

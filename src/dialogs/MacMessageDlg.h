@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/Controls.h"
-#include "framework/Dialog.h"
+#include "skin/MacButton.h"
 #include "skin/MacCheckBox.h"
+#include "skin/SkinDialog.h"
 
 #include <string>
 
@@ -28,13 +29,14 @@ inline int MessageWrapWidth(int maxWidth) {
     return maxWidth - 55;
 }
 
-class CMacMessageDlg : public CDialog {
+class CMacMessageDlg : public CSkinDialog {
 public:
     // Button layouts.
     static constexpr int kTypeOk = 0;     // "&OK" alone, titled "Message"
     static constexpr int kTypeYesNo = 1;  // "&Yes" and "&No", titled "Please select"
 
-    // The box is owned by `parent`, or when there is none by this thread's active window.
+    // The box is owned by `parent`, or when there is none by this thread's active window. A box
+    // with no owner at all (asked from a thread without windows) stays in front of every window.
     explicit CMacMessageDlg(CWnd* parent = nullptr);
     ~CMacMessageDlg() override;
 
@@ -44,10 +46,8 @@ public:
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    int m_nTheme = 10;
-
-    CButton m_btn1;
-    CButton m_btn2;
+    CMacButton m_btn1;
+    CMacButton m_btn2;
     std::wstring m_strMessage;
     int m_nType = kTypeOk;
     CStatic m_stcMessage;
@@ -67,5 +67,4 @@ private:
     // Creates a child control whose rectangle is given relative to the box's window.
     bool CreateChild(CWnd& child, const wchar_t* className, const wchar_t* text, DWORD style,
                      const RECT& windowRect, UINT id, HFONT font);
-    void ShowCaption(const wchar_t* title);
 };

@@ -90,6 +90,9 @@ void CSkinFrame::SetTheme(int theme) {
 
 void CSkinFrame::HideCloseButton() {
     m_btnClose.ShowWindow(SW_HIDE);
+    // Last in the z-order, the hidden button no longer shadows a control of the owner that has
+    // the same id (a dialog's own Cancel button) when the control is looked up by its id.
+    ::SetWindowPos(m_btnClose.m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CSkinFrame::PaintFrame() const {
