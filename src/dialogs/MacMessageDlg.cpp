@@ -145,6 +145,13 @@ BOOL CMacMessageDlg::OnInitDialog() {
     const SIZE extent = MeasureMessage(font);
     const MessageBoxLayout layout = LayOutMessageBox(extent.cx, extent.cy, m_nMaxWidth, m_nType, m_bShowCheck);
     MoveWindow(0, 0, layout.cxBox, layout.cyBox, false);
+    if (!::GetWindow(m_hWnd, GW_OWNER)) {
+        // Nothing of ours is behind it to bring it up again: it has its own taskbar entry and
+        // stays in front. Made topmost before the frame gives it owned windows (the tooltips):
+        // Wine then places the box below them and no longer marks it topmost.
+        ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) | WS_EX_APPWINDOW);
+        ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     CSkinDialog::OnInitDialog();
     CenterWindow();
 
@@ -171,12 +178,6 @@ BOOL CMacMessageDlg::OnInitDialog() {
     // siblings, the static never paints over them.
     ::SetWindowPos(m_stcMessage.m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    if (!::GetWindow(m_hWnd, GW_OWNER)) {
-        // Nothing of ours is behind it to bring it up again: it stays in front and has its own
-        // entry in the taskbar.
-        ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) | WS_EX_APPWINDOW);
-        ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
     ShowWindow(SW_SHOW);
     ::SetForegroundWindow(m_hWnd);
     return TRUE;  // the dialog manager gives the focus to the first button

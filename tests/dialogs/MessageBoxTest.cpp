@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -77,6 +78,11 @@ struct Seen {
     std::wstring checkText;
     bool checkedAtOpen = false;
     int theme = -1;
+    int buttonThemes[2] = {-1, -1};
+    int checkTheme = -1;
+    COLORREF background = 0;  // what the box answers a static's colour request with
+    bool closeButtonHidden = false;
+    bool topmost = false;
     int focusId = 0;
     HWND owner = nullptr;
     bool ownerEnabled = true;
@@ -169,6 +175,22 @@ private:
             return;
         }
         seen.theme = dlg->m_nTheme;
+        seen.buttonThemes[0] = dlg->m_btn1.m_nTheme;
+        seen.buttonThemes[1] = dlg->m_btn2.m_nTheme;
+        seen.checkTheme = dlg->m_chkDontShow.m_hWnd ? dlg->m_chkDontShow.m_nTheme : -1;
+        seen.topmost = (::GetWindowLongW(m_box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        seen.closeButtonHidden = true;
+        for (HWND child = ::GetWindow(m_box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if (::GetDlgCtrlID(child) == IDCANCEL && child != dlg->m_btn2.m_hWnd && ::IsWindowVisible(child)) {
+                seen.closeButtonHidden = false;
+            }
+        }
+        {
+            const HDC dc = ::GetDC(m_box);
+            ::SendMessageW(m_box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0);
+            seen.background = ::GetBkColor(dc);
+            ::ReleaseDC(m_box, dc);
+        }
         const HWND text = dlg->m_stcMessage.m_hWnd;
         seen.text = TextOf(text);
         seen.textRect = RectInWindow(text, m_box);
@@ -480,8 +502,44 @@ TEST_F(MessageBoxTest, ThemeIsKept) {
             MacMessageBox(L"Theme", c.theme);
         }
         ExpectDriven(driver);
-        EXPECT_EQ(driver.seen.theme, c.theme);
+        const Seen& seen = driver.seen;
+        EXPECT_EQ(seen.theme, c.theme);
+        EXPECT_EQ(seen.buttonThemes[0], c.theme);
+        EXPECT_EQ(seen.buttonThemes[1], c.theme);
+        EXPECT_EQ(seen.checkTheme, c.question ? c.theme : -1);
+        EXPECT_EQ(seen.background, GetThemeColors(c.theme).clrWindow);
+        EXPECT_TRUE(seen.closeButtonHidden) << "the box has no close button in its title bar";
     }
+}
+
+TEST_F(MessageBoxTest, AskedFromAnotherThreadTheBoxStaysInFront) {
+    Seen seen;
+    BOOL answer = FALSE;
+    std::thread asker([&] {
+        BoxDriver driver(Act::ClickFirst);
+        answer = MacYesNoBox(L"From the update thread", 10, false, nullptr);
+        seen = driver.seen;
+    });
+    asker.join();
+    EXPECT_TRUE(seen.found);
+    EXPECT_TRUE(answer);
+    EXPECT_EQ(seen.owner, nullptr) << "no window of that thread to own it";
+    EXPECT_TRUE(seen.topmost);
+    EXPECT_TRUE(seen.foreground);
+}
+
+TEST_F(MessageBoxTest, BoxesLeaveNoGdiObjectsBehind) {
+    const auto ask = [] {
+        BoxDriver driver(Act::ClickSecond);
+        MacYesNoBox(L"Again?", 6, true, nullptr);
+        return driver.seen.found;
+    };
+    ASSERT_TRUE(ask());
+    const long before = GdiObjectCount();
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(ask()) << i;
+    }
+    EXPECT_EQ(GdiObjectCount(), before);
 }
 
 TEST_F(MessageBoxTest, AmpersandIsShownAsItIs) {
@@ -521,6 +579,7 @@ TEST_F(MessageBoxTest, OwnedByTheActiveWindowWhichIsDisabledMeanwhile) {
         EXPECT_TRUE(MacYesNoBox(L"Owned question", 10, false, nullptr));
         ExpectDriven(driver);
         EXPECT_EQ(driver.seen.owner, owner);
+        EXPECT_FALSE(driver.seen.topmost) << "an owned box stays with its owner";
         EXPECT_FALSE(driver.seen.ownerEnabled) << "the owner is disabled while the box asks";
         EXPECT_TRUE(::IsWindowEnabled(owner));
         EXPECT_EQ(::GetActiveWindow(), owner) << "the owner is active again";
