@@ -2,6 +2,7 @@
 
 #include "app/Layout.h"
 #include "app/Version.h"
+#include "dialogs/MessageBox.h"
 #include "editing/FileBackup.h"
 #include "framework/Gdi.h"
 #include "resources/resource.h"
@@ -148,8 +149,16 @@ void CMainDlg::SetButtonIcons() {
 }
 
 bool CMainDlg::ConfirmExit() {
-    // The exit question needs the program's message box; until then closing is not confirmed.
-    return true;
+    if (m_skin.m_bNoExitPrompt) {
+        return true;
+    }
+    // The box writes its check box into the flag whatever the answer: a "No" with the box ticked
+    // keeps the window open and lets the next close go without asking.
+    bool dontAskAgain = false;
+    const BOOL yes = MacYesNoBox(L"Do you want to exit \"" + std::wstring(kProductName) + L"\"?", m_skin.GetTheme(),
+                                 true, &dontAskAgain);
+    m_skin.m_bNoExitPrompt = dontAskAgain ? TRUE : FALSE;
+    return yes != FALSE;
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {

@@ -187,8 +187,88 @@ TEST_F(MainDlgTest, EscapeAndEnterDoNotClose) {
     EXPECT_TRUE(dlg->IsWindowVisible()) << "Escape in the list";
 
     // The same path does close the window for a real cancel, so the checks above can fail.
+    dlg->m_skin.m_bNoExitPrompt = TRUE;
     dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_FALSE(dlg->IsWindowVisible());
+}
+
+// Answers the exit question from a thread timer: ticks its check box when asked, then presses
+// Yes or No; records the question's text.
+struct ExitAnswer {
+    HWND mainWindow = nullptr;
+    bool tick = false;
+    bool yes = false;
+    std::wstring question;
+    int asked = 0;
+};
+ExitAnswer* g_exitAnswer = nullptr;
+
+BOOL CALLBACK TickDontShowBox(HWND child, LPARAM) noexcept {
+    wchar_t text[64] = {};
+    ::GetWindowTextW(child, text, 64);
+    if (std::wstring(text) == L"Do not show me this dialog again.") {
+        ::SendMessageW(child, BM_CLICK, 0, 0);
+    }
+    return TRUE;
+}
+
+void CALLBACK AnswerExitQuestion(HWND, UINT, UINT_PTR, DWORD) noexcept {
+    if (!g_exitAnswer) {
+        return;
+    }
+    const HWND box = FindOtherDialog(g_exitAnswer->mainWindow);
+    if (!box) {
+        return;
+    }
+    ++g_exitAnswer->asked;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (::GetDlgCtrlID(child) == 0xFFFF && (::GetWindowLongW(child, GWL_STYLE) & SS_NOPREFIX)) {
+            wchar_t text[128] = {};
+            ::GetWindowTextW(child, text, 128);
+            g_exitAnswer->question = text;
+        }
+    }
+    if (g_exitAnswer->tick) {
+        ::EnumChildWindows(box, TickDontShowBox, 0);
+    }
+    ::SendMessageW(::GetDlgItem(box, g_exitAnswer->yes ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
+}
+
+TEST_F(MainDlgTest, ExitQuestion) {
+    const struct {
+        const char* label;
+        bool tick;
+        bool yes;
+        bool closes;
+        BOOL flagAfter;
+    } cases[] = {
+        {"Yes closes", false, true, true, FALSE},
+        {"No keeps the window open", false, false, false, FALSE},
+        {"No with the box ticked: open, and the next close asks nothing", true, false, false, TRUE},
+        {"Yes with the box ticked", true, true, true, TRUE},
+    };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, AnswerExitQuestion);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        dlg->m_skin.m_bNoExitPrompt = FALSE;
+        dlg->ShowWindow(SW_SHOW);
+        ::SetForegroundWindow(dlg->m_hWnd);
+        ::SetActiveWindow(dlg->m_hWnd);
+        PumpMessages();
+        ExitAnswer answer{dlg->m_hWnd, c.tick, c.yes, L"", 0};
+        g_exitAnswer = &answer;
+        dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        g_exitAnswer = nullptr;
+        EXPECT_EQ(answer.asked, 1);
+        EXPECT_EQ(answer.question, L"Do you want to exit \"Quillmark\"?");
+        EXPECT_EQ(dlg->IsWindowVisible(), !c.closes);
+        EXPECT_EQ(dlg->m_skin.m_bNoExitPrompt, c.flagAfter);
+        if (!c.closes && c.flagAfter) {
+            dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            EXPECT_FALSE(dlg->IsWindowVisible()) << "closed without a question";
+        }
+    }
+    ::KillTimer(nullptr, timer);
 }
 
 TEST_F(MainDlgTest, DeleteKeyRemovesSelectedPropertyNames) {
