@@ -177,27 +177,31 @@ TEST(SkinFrameTest, ThemeChangesReachTheChildrenAndLeaveNoGdiObjects) {
 }
 
 // A modal skinned dialog ends as Cancel when its close button is pressed.
+HWND g_clickedClose = nullptr;
+int g_closeTicks = 0;
+TestDialog* g_modalDialog = nullptr;
+
+void CALLBACK ClickCloseButton(HWND, UINT, UINT_PTR, DWORD) noexcept {
+    const HWND box = FindOtherDialog(nullptr);
+    const HWND close = box ? ::GetDlgItem(box, IDCANCEL) : nullptr;
+    if (close && !g_clickedClose) {
+        g_clickedClose = close;
+        ::SendMessageW(close, BM_CLICK, 0, 0);
+    } else if (++g_closeTicks > 250 && g_modalDialog) {
+        g_modalDialog->EndDialog(-2);  // never shown, or the click did not end it
+    }
+}
+
 TEST(SkinFrameTest, TheCloseButtonEndsTheDialogAsCancel) {
-    static HWND s_clicked = nullptr;
-    static int s_ticks = 0;
-    static TestDialog* s_dialog = nullptr;
-    s_clicked = nullptr;
-    s_ticks = 0;
+    g_clickedClose = nullptr;
+    g_closeTicks = 0;
     TestDialog dlg;
-    s_dialog = &dlg;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) noexcept {
-        const HWND box = FindOtherDialog(nullptr);
-        const HWND close = box ? ::GetDlgItem(box, IDCANCEL) : nullptr;
-        if (close && !s_clicked) {
-            s_clicked = close;
-            ::SendMessageW(close, BM_CLICK, 0, 0);
-        } else if (++s_ticks > 250) {
-            s_dialog->EndDialog(-2);  // never shown, or the click did not end it
-        }
-    });
+    g_modalDialog = &dlg;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, ClickCloseButton);
     const INT_PTR result = dlg.DoModal();
     ::KillTimer(nullptr, timer);
-    EXPECT_NE(s_clicked, nullptr);
+    g_modalDialog = nullptr;
+    EXPECT_NE(g_clickedClose, nullptr);
     EXPECT_EQ(result, IDCANCEL);
 }
 
