@@ -14,6 +14,8 @@ class MainDlgFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         dlg = std::make_unique<CMainDlg>();
+        // Each test starts from no settings and leaves none behind for the next.
+        dlg->m_strAppDataDir = settingsFolder.path();
         ASSERT_TRUE(dlg->Create());
         ::SetForegroundWindow(dlg->m_hWnd);
         PumpMessages();
@@ -33,5 +35,6 @@ protected:
     std::vector<std::wstring> MasterList() const;
     void SelectRows(const std::vector<int>& rows);
 
+    ScopedTempDir settingsFolder;
     std::unique_ptr<CMainDlg> dlg;
 };

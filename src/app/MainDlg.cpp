@@ -2,12 +2,17 @@
 
 #include "app/Layout.h"
 #include "app/Version.h"
-#include "dialogs/MessageBox.h"
+#include "dialogs/MacMessageDlg.h"
 #include "editing/FileBackup.h"
 #include "framework/Gdi.h"
 #include "resources/resource.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
+#include "support/MainSettings.h"
+#include "framework/TextConv.h"
+
+#include <algorithm>
+#include <cstdint>
 
 CMainDlg::CMainDlg()
     : CDialog(IDD_MAIN_DIALOG),
@@ -108,7 +113,7 @@ BOOL CMainDlg::OnInitDialog() {
     SetButtonIcons();
 
     // A saved maximized state is not restored: the window always opens restored.
-    MoveWindow(0, 0, m_nWidth, m_nHeight, true);
+    MoveWindow(StartupWindowRect(), true);
     CenterWindow();
     // Lay out once more when the loop runs, with the size the window really got.
     const RECT client = GetClientRect();
@@ -128,12 +133,85 @@ void CMainDlg::InsertListColumns() {
     m_listFiles.InsertColumn(4, L"Attribute", LVCFMT_LEFT, 90);
 }
 
-void CMainDlg::ReadSettingsFile(int&) {
-    // QMK.cfg is not read yet: the values from construction stay in force.
+std::vector<CMacCheckBox*> CMainDlg::SettingsFileBoxes() {
+    // The order of the file, which follows no order of the window.
+    return {&m_chkArchive,       &m_chkCaseSensitive,      &m_chkCreateTime,   &m_chkPathOnly,
+            &m_chkExclusive,     &m_chkHidden,             &m_chkIncludePath,  &m_chkAccessTime,
+            &m_chkModifyTime,    &m_chkNormal,             &m_chkNotContentIndexed, &m_chkOffline,
+            &m_chkOtherProperties, &m_chkReadOnly,         &m_chkSetFileAttributes, &m_chkSetFileTime,
+            &m_chkSubDir,        &m_chkSystem,             &m_chkTemporary};
+}
+
+namespace {
+// The file held the width and the height (fields 22 and 23).
+constexpr int kSizeFieldsRead = 23;
+}  // namespace
+
+void CMainDlg::ReadSettingsFile(int& theme) {
+    std::string bytes;
+    if (ReadWholeFile(m_strAppDataDir + kSettingsFileName, bytes) < 0) {
+        return;  // no file yet, or one that cannot be read: every default stands
+    }
+    const auto decodeAnsi = [](std::string_view text) {
+        const std::wstring wide = ToWide(text, CP_ACP);
+        return std::u16string(wide.begin(), wide.end());
+    };
+    const MainSettings settings =
+        ParseMainSettings(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), decodeAnsi);
+    const std::vector<CMacCheckBox*> boxes = SettingsFileBoxes();
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        boxes[i]->SetChecked(static_cast<BOOL>(settings.boxes[i]));
+    }
+    m_strLastFolder.assign(settings.lastFolder.begin(), settings.lastFolder.end());
+    // A damaged file may hold any number: outside the table means the default theme.
+    theme = ClampTheme(settings.theme);
+    m_skin.SetTheme(theme);
+    if (settings.fieldsRead >= kSizeFieldsRead) {
+        m_nWidth = settings.width;
+        m_nHeight = settings.height;
+        m_bStoredClientSize = true;
+    }
+    m_bMaximized = settings.maximized;
 }
 
 void CMainDlg::WriteSettingsFile() {
-    // QMK.cfg is not written yet.
+    MainSettings settings;
+    const std::vector<CMacCheckBox*> boxes = SettingsFileBoxes();
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        settings.boxes[i] = static_cast<std::int32_t>(boxes[i]->m_bChecked);
+    }
+    settings.lastFolder.assign(m_strLastFolder.begin(), m_strLastFolder.end());
+    settings.theme = m_skin.GetTheme();
+    settings.width = m_nWidth;
+    settings.height = m_nHeight;
+    settings.maximized = m_bMaximized;
+    const std::vector<std::uint8_t> bytes = SerializeMainSettings(settings);
+    const std::wstring path = m_strAppDataDir + kSettingsFileName;
+    if (!WriteWholeFile(path, std::string(bytes.begin(), bytes.end()))) {
+        LogError(L"The settings could not be saved to %s (error %lu).", path.c_str(),
+                 static_cast<unsigned long>(::GetLastError()));
+    }
+}
+
+RECT CMainDlg::StartupWindowRect() const {
+    // A stored size is the client area's (the size the window was last resized to); the window
+    // is larger by its frame. Without one the default is the window's own size. Either way the
+    // size is kept between the smallest the window allows and the work area of its screen.
+    const RECT window = GetWindowRect();
+    const RECT client = GetClientRect();
+    const int frameX = m_bStoredClientSize ? (window.right - window.left) - client.right : 0;
+    const int frameY = m_bStoredClientSize ? (window.bottom - window.top) - client.bottom : 0;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const int maxWidth = monitor.rcWork.right - monitor.rcWork.left;
+    const int maxHeight = monitor.rcWork.bottom - monitor.rcWork.top;
+    const auto fit = [](long long wanted, int least, int most) {
+        return static_cast<int>(std::max<long long>(least, std::min<long long>(wanted, std::max(least, most))));
+    };
+    const int width = fit(static_cast<long long>(m_nWidth) + frameX, kMinTrackWidth, maxWidth);
+    const int height = fit(static_cast<long long>(m_nHeight) + frameY, kMinTrackHeight, maxHeight);
+    return RECT{0, 0, width, height};
 }
 
 void CMainDlg::SetButtonIcons() {
@@ -152,13 +230,20 @@ bool CMainDlg::ConfirmExit() {
     if (m_skin.m_bNoExitPrompt) {
         return true;
     }
-    // The box writes its check box into the flag whatever the answer: a "No" with the box ticked
-    // keeps the window open and lets the next close go without asking.
-    bool dontAskAgain = false;
-    const BOOL yes = MacYesNoBox(L"Do you want to exit \"" + std::wstring(kProductName) + L"\"?", m_skin.GetTheme(),
-                                 true, &dontAskAgain);
-    m_skin.m_bNoExitPrompt = dontAskAgain ? TRUE : FALSE;
-    return yes != FALSE;
+    CMacMessageDlg question;
+    question.m_nTheme = m_skin.GetTheme();
+    question.m_bShowCheck = true;
+    const int answer = question.ShowMessage(L"Do you want to exit \"" + std::wstring(kProductName) + L"\"?",
+                                            CMacMessageDlg::kTypeYesNo);
+    if (answer == -1) {
+        // A question that cannot be shown must not hold the window open for ever.
+        LogError(L"The exit question could not be shown; the program ends without it.");
+        return true;
+    }
+    // The check box counts whatever the answer: a "No" with the box ticked keeps the window open
+    // and lets the next close go without asking.
+    m_skin.m_bNoExitPrompt = question.m_bDontShowAgain ? TRUE : FALSE;
+    return answer == IDOK;
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {

@@ -22,6 +22,9 @@
 
 struct FolderIdentity;
 
+// The main window's settings file in the application folder.
+inline constexpr wchar_t kSettingsFileName[] = L"QMK.cfg";
+
 class CMainDlg : public CDialog {
 public:
     CMainDlg();
@@ -74,6 +77,8 @@ public:
     int m_nWidth;
     int m_nHeight;
     int m_bMaximized = 0;
+    // m_nWidth and m_nHeight came from the settings file: a client size, not the window's.
+    bool m_bStoredClientSize = false;
     std::map<std::wstring, std::wstring> m_mapPropertyValues;
     std::map<int, std::wstring> m_mapPropertyNames;
     // One record per file, however many rows name it and in whatever spelling.
@@ -160,6 +165,10 @@ private:
     // Start-up and shutdown steps that other parts of the program complete.
     void ReadSettingsFile(int& theme);
     void WriteSettingsFile();
+    // The nineteen boxes in the order of the settings file.
+    std::vector<CMacCheckBox*> SettingsFileBoxes();
+    // Where the window opens: the stored client size grown by the frame, fitted to the screen.
+    RECT StartupWindowRect() const;
     void SetButtonIcons();
     bool ConfirmExit();
 

@@ -9,11 +9,18 @@
 class CSkinFrameEx : public CSkinFrame {
 public:
     CSkinFrameEx() = default;
+    // Saves the two switches to settings.cfg: the frame lives as long as the program's window.
+    ~CSkinFrameEx() override;
 
     virtual void AttachMain(CWnd* owner, int theme, const std::wstring& dataFolder, const std::wstring& productName);
     LRESULT HookMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // The switches kept in settings.cfg beside QMK.cfg.
+    void LoadSettings();
+    void SaveSettings() const;
+
     BOOL m_bNoExitPrompt = FALSE;
+    bool m_bAutoUpdate = true;
 
 private:
     void LayOut();

@@ -304,6 +304,102 @@ TEST(MainDlgStartTest, CreatesThePerUserFolder) {
     EXPECT_TRUE(PathExists(folder));
 }
 
+SIZE ClientSize(const CMainDlg& dlg) {
+    const RECT client = dlg.GetClientRect();
+    return SIZE{client.right, client.bottom};
+}
+
+TEST(MainDlgStartTest, SettingsSurviveARestartAndTheWindowKeepsItsSize) {
+    ScopedTempDir folder;
+    std::string firstFile;
+    {
+        CMainDlg dlg;
+        dlg.m_strAppDataDir = folder.path();
+        ASSERT_TRUE(dlg.Create());
+        dlg.m_chkArchive.SetChecked(TRUE);
+        dlg.m_chkSubDir.SetChecked(TRUE);
+        dlg.m_chkCreateTime.SetChecked(FALSE);
+        dlg.m_strLastFolder = L"C:\\Dokumente \u00C4\\";
+        dlg.m_skin.SetTheme(13);
+        EXPECT_TRUE(dlg.m_skin.m_bAutoUpdate) << "no settings.cfg: automatic update on";
+        EXPECT_FALSE(dlg.m_skin.m_bNoExitPrompt) << "and the exit question asked";
+        dlg.m_skin.m_bAutoUpdate = false;
+        dlg.m_skin.m_bNoExitPrompt = TRUE;
+        // A client area of 900 x 640: the size a user leaves the window at.
+        const RECT window = dlg.GetWindowRect();
+        const SIZE client = ClientSize(dlg);
+        dlg.MoveWindow(0, 0, 900 + (window.right - window.left) - client.cx, 640 + (window.bottom - window.top) - client.cy);
+        PumpMessages();
+        dlg.DestroyWindow();
+        ASSERT_GT(ReadWholeFile(folder.path() + L"QMK.cfg", firstFile), 0);
+    }
+    EXPECT_EQ(ReadTestFile(folder.path() + L"settings.cfg"), std::string("\x00\x01", 2));
+    CMainDlg dlg;
+    dlg.m_strAppDataDir = folder.path();
+    ASSERT_TRUE(dlg.Create());
+    PumpMessages();
+    EXPECT_TRUE(dlg.m_chkArchive.IsChecked());
+    EXPECT_TRUE(dlg.m_chkSubDir.IsChecked());
+    EXPECT_FALSE(dlg.m_chkHidden.IsChecked());
+    EXPECT_TRUE(dlg.m_chkCreateTime.IsChecked()) << "the time kinds always start ticked";
+    EXPECT_EQ(dlg.m_strLastFolder, L"C:\\Dokumente \u00C4\\");
+    EXPECT_EQ(dlg.m_skin.GetTheme(), 13);
+    EXPECT_EQ(dlg.m_chkArchive.m_nTheme, 13);
+    EXPECT_FALSE(dlg.m_skin.m_bAutoUpdate);
+    EXPECT_TRUE(dlg.m_skin.m_bNoExitPrompt);
+    EXPECT_EQ(ClientSize(dlg).cx, 900) << "the window opens at the size it was closed at";
+    EXPECT_EQ(ClientSize(dlg).cy, 640);
+    dlg.m_chkCreateTime.SetChecked(FALSE);  // as it was when the first file was written
+    dlg.DestroyWindow();
+    std::string secondFile;
+    ReadWholeFile(folder.path() + L"QMK.cfg", secondFile);
+    EXPECT_EQ(secondFile, firstFile) << "the same settings are written byte for byte";
+}
+
+TEST(MainDlgStartTest, ADamagedSettingsFileGivesWhatFits) {
+    std::string boxes(76, '\0');
+    const auto withTail = [&boxes](std::int32_t theme, std::int32_t width, std::int32_t height) {
+        std::string bytes = boxes + std::string("\xFF\xFE\xFF\x00", 4);
+        for (const std::int32_t value : {theme, width, height, 0}) {
+            bytes.append(reinterpret_cast<const char*>(&value), 4);
+        }
+        return bytes;
+    };
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const LONG screenWidth = monitor.rcWork.right - monitor.rcWork.left;
+    const struct Case {
+        const char* label;
+        std::string bytes;
+        int theme;
+        bool smallest;  // the window at its smallest size
+        bool fitsScreen;  // the window no wider than the screen's work area
+    } cases[] = {
+        {"a theme outside the table", withTail(99, 900, 640), 10, false, true},
+        {"a negative theme", withTail(-1, 900, 640), 10, false, true},
+        {"a size below the smallest", withTail(3, 10, -5), 3, true, true},
+        {"a size beyond the screen", withTail(4, 200000, 200000), 4, false, true},
+        {"a huge string length", boxes + std::string("\xFF\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 10), 10, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScopedTempDir folder;
+        ASSERT_TRUE(WriteTestFile(folder.path() + L"QMK.cfg", c.bytes));
+        CMainDlg dlg;
+        dlg.m_strAppDataDir = folder.path();
+        ASSERT_TRUE(dlg.Create());
+        EXPECT_EQ(dlg.m_skin.GetTheme(), c.theme);
+        const RECT window = dlg.GetWindowRect();
+        if (c.smallest) {
+            EXPECT_EQ(window.right - window.left, 800);
+            EXPECT_EQ(window.bottom - window.top, 600);
+        }
+        EXPECT_LE(window.right - window.left, std::max<LONG>(800, screenWidth));
+        dlg.DestroyWindow();
+    }
+}
+
 TEST(MainDlgStartPermissions, AnUnwritableSettingsFolderSavesNothingAndShowsNothing) {
     SKIP_UNLESS_READONLY_ENFORCED();
     const std::wstring folder = UnwritableFolder();
