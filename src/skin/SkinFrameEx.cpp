@@ -1,5 +1,7 @@
 #include "skin/SkinFrameEx.h"
 
+#include "dialogs/AboutDlg.h"
+#include "resources/resource.h"
 #include "skin/Painting.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
@@ -9,19 +11,100 @@
 #include <vector>
 
 namespace {
+
 constexpr wchar_t kFrameSettingsFileName[] = L"settings.cfg";
+constexpr int kButtonSpacing = 25;
+constexpr int kMenuItemHeight = 24;
+constexpr int kMenuTextWidth = 130;
+
+struct MenuEntry {
+    UINT id;
+    UINT icon;
+    const wchar_t* text;
+};
+// The help menu, top to bottom.
+constexpr MenuEntry kHelpMenu[] = {
+    {CSkinFrameEx::kAboutId, IDI_ABOUT, L"About..."},
+    {CSkinFrameEx::kOnlineHelpId, IDI_HELP, L"Online help (F1)"},
+    {CSkinFrameEx::kWebSiteId, IDI_WEBSITE, L"Visit our website"},
+    {CSkinFrameEx::kContactId, IDI_CONTACT, L"Contact us"},
+    {CSkinFrameEx::kErrorLogId, IDI_ERRORLOG, L"Open error log"},
+    {CSkinFrameEx::kErrorReportId, IDI_REPORT, L"Report error to us"},
+    {CSkinFrameEx::kUpdateId, IDI_UPDATE, L"Online update(Auto)"},
+};
+
+const wchar_t* UpdateItemText(bool autoUpdate) {
+    return autoUpdate ? L"Online update(Auto)" : L"Online update";
+}
+
+HICON LoadSmallIcon(UINT id) {
+    return static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+}
+
 }  // namespace
 
 void CSkinFrameEx::AttachMain(CWnd* owner, int theme, const std::wstring& dataFolder,
                               const std::wstring& productName) {
     Attach(owner, theme);
+    if (!IsAttached()) {
+        return;
+    }
     m_strDataFolder = dataFolder;
-    m_strProduct = productName;
     LoadSettings();
+    const int cx = owner->GetClientRect().right;
+    const int top = CaptionButtonTop(GetSkinFrameWidth(owner));
+    const auto at = [cx, top](int index) {
+        const int right = cx - 3 - index * kButtonSpacing;
+        return RECT{right - kCaptionButtonWidth, top, right, top + kCaptionButtonHeight};
+    };
+    CreateCaptionButton(m_btnMaximize, kMaximizeId, at(1), IDI_MAXIMIZE, L"Maximize");
+    CreateCaptionButton(m_btnMinimize, kMinimizeId, at(2), IDI_MINIMIZE, L"Minimize");
+    CreateCaptionButton(m_btnHelp, kHelpMenuId, at(3), IDI_ABOUT, L"Show help menu");
+    CreateCaptionButton(m_btnTheme, kThemeMenuId, at(4), IDI_THEME, L"Select color theme.");
+    BuildMenus();
+    m_strProduct = productName;
+    // Minimizing and maximizing by ShowWindow then behave as for any top-level window.
+    owner->ModifyStyle(0, WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    SetTheme(m_nTheme);
+}
+
+void CSkinFrameEx::BuildMenus() {
+    const HFONT font = m_pOwner->GetFont();
+    for (CSkinMenu* menu : {&m_menuHelp, &m_menuTheme}) {
+        menu->CreatePopupMenu();
+        menu->m_pFont = font;
+        menu->m_nItemHeight = kMenuItemHeight;
+        menu->m_nTextWidth = kMenuTextWidth;
+    }
+    for (const MenuEntry& entry : kHelpMenu) {
+        m_menuHelp.m_mapIcons[entry.id] = LoadSmallIcon(entry.icon);
+        m_menuHelp.AppendItem(entry.id == kUpdateId ? UpdateItemText(m_bAutoUpdate) : entry.text, entry.id);
+    }
+    for (int theme = 0; theme < THEME_COUNT; ++theme) {
+        m_menuTheme.AppendItem(g_themeNames[theme], kFirstThemeId + static_cast<UINT>(theme));
+    }
 }
 
 CSkinFrameEx::~CSkinFrameEx() {
     SaveSettings();
+}
+
+void CSkinFrameEx::SetTheme(int theme) {
+    CSkinFrame::SetTheme(theme);
+    if (!IsAttached()) {
+        return;
+    }
+    m_menuHelp.SetTheme(m_nTheme);
+    m_menuTheme.SetTheme(m_nTheme);
+    CheckTheme();
+}
+
+void CSkinFrameEx::CheckTheme() {
+    for (int theme = 0; theme < THEME_COUNT; ++theme) {
+        m_menuTheme.CheckMenuItem(kFirstThemeId + static_cast<UINT>(theme),
+                                  MF_BYCOMMAND | (theme == m_nTheme ? MF_CHECKED : MF_UNCHECKED));
+    }
 }
 
 void CSkinFrameEx::LoadSettings() {
@@ -55,14 +138,108 @@ void CSkinFrameEx::LayOut() {
     if (m_pOwner->IsZoomed()) {
         ++top;  // a maximized window loses its border; the buttons sit one pixel lower
     }
-    m_btnClose.MoveWindow(cx - 27, top, kCaptionButtonWidth, kCaptionButtonHeight, true);
-    m_btnClose.Invalidate();
+    int index = 0;
+    for (CMacButton* button : {&m_btnClose, &m_btnMaximize, &m_btnMinimize, &m_btnHelp, &m_btnTheme}) {
+        const int right = cx - 3 - index * kButtonSpacing;
+        button->MoveWindow(right - kCaptionButtonWidth, top, kCaptionButtonWidth, kCaptionButtonHeight, true);
+        button->Invalidate();
+        ++index;
+    }
+}
+
+void CSkinFrameEx::ToggleMaximized() {
+    if (m_pOwner->IsZoomed()) {
+        m_pOwner->ShowWindow(SW_SHOWNORMAL);
+        m_btnMaximize.SetIconResource(IDI_MAXIMIZE);
+    } else {
+        m_pOwner->ShowWindow(SW_MAXIMIZE);
+        m_btnMaximize.SetIconResource(IDI_RESTORE);
+    }
+    m_btnMaximize.Invalidate();
+}
+
+void CSkinFrameEx::TrackMenuBelow(const CSkinMenu& menu, const CMacButton& button) {
+    const RECT below = button.GetWindowRect();
+    const UINT chosen = menu.TrackPopupMenu(TPM_RIGHTALIGN | TPM_RIGHTBUTTON, below.right, below.bottom, m_pOwner->m_hWnd);
+    if (chosen != 0) {
+        // The menu returns its command rather than posting it; it goes the way a posted one would.
+        m_pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    }
+}
+
+bool CSkinFrameEx::OnHelpCommand(UINT id) {
+    switch (id) {
+    case kAboutId: {
+        CAboutDlg about(m_strProduct);
+        about.m_nTheme = m_nTheme;
+        about.DoModal();
+        return true;
+    }
+    case kUpdateId:
+        m_bAutoUpdate = !m_bAutoUpdate;
+        m_menuHelp.SetUpdateItemText(UpdateItemText(m_bAutoUpdate));
+        return true;
+    default:
+        return false;
+    }
 }
 
 LRESULT CSkinFrameEx::HookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = CSkinFrame::HookMessage(message, wParam, lParam);
-    if (IsAttached() && message == WM_SIZE) {
+    if (!IsAttached()) {
+        return result;
+    }
+    switch (message) {
+    case WM_SIZE:
         LayOut();
+        return result;
+    case WM_ACTIVATE:
+        for (CMacButton* button : {&m_btnMaximize, &m_btnMinimize, &m_btnHelp, &m_btnTheme}) {
+            button->Invalidate();
+        }
+        return result;
+    case WM_LBUTTONDBLCLK:
+        // A double click on the title bar toggles maximize, as on any title bar.
+        if (HIWORD(lParam) < kCaptionHeight) {
+            m_pOwner->PostMessage(WM_COMMAND, kMaximizeId, 0);
+        }
+        return result;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        if (m_menuHelp.RouteOwnerDraw(message, lParam) || m_menuTheme.RouteOwnerDraw(message, lParam)) {
+            return TRUE;
+        }
+        return result;
+    case WM_COMMAND:
+        break;
+    default:
+        return result;
+    }
+    const UINT id = LOWORD(wParam);
+    if (HIWORD(wParam) == 0) {
+        switch (id) {
+        case kMaximizeId:
+            ToggleMaximized();
+            return result;
+        case kMinimizeId:
+            m_pOwner->ShowWindow(SW_SHOWMINNOACTIVE);
+            return result;
+        case kHelpMenuId:
+            TrackMenuBelow(m_menuHelp, m_btnHelp);
+            return result;
+        case kThemeMenuId:
+            TrackMenuBelow(m_menuTheme, m_btnTheme);
+            return result;
+        default:
+            break;
+        }
+    }
+    if (wParam >= kFirstThemeId && wParam < kFirstThemeId + THEME_COUNT) {
+        SetTheme(static_cast<int>(wParam - kFirstThemeId));
+        return 1;
+    }
+    if (wParam >= kAboutId && wParam <= kErrorLogId && OnHelpCommand(static_cast<UINT>(wParam))) {
+        return 1;
     }
     return result;
 }

@@ -1,18 +1,35 @@
-// The main window's frame: the skinned frame of every window, laid out again whenever the
-// resizable main window changes size.
+// The main window's frame: the skinned frame of every window, with maximize, minimize, help-menu
+// and theme-menu buttons on the title bar, the two menus, and the two switches kept in
+// settings.cfg.
 #pragma once
 
 #include "skin/SkinFrame.h"
+#include "skin/SkinMenu.h"
 
 #include <string>
 
 class CSkinFrameEx : public CSkinFrame {
 public:
+    // Commands of the caption buttons and the menus.
+    static constexpr UINT kMaximizeId = 6001;
+    static constexpr UINT kMinimizeId = 6002;
+    static constexpr UINT kHelpMenuId = 6003;
+    static constexpr UINT kThemeMenuId = 6004;
+    static constexpr UINT kAboutId = 6200;
+    static constexpr UINT kOnlineHelpId = 6201;
+    static constexpr UINT kWebSiteId = 6202;
+    static constexpr UINT kContactId = 6203;
+    static constexpr UINT kErrorReportId = 6204;
+    static constexpr UINT kUpdateId = 6205;
+    static constexpr UINT kErrorLogId = 6207;
+    static constexpr UINT kFirstThemeId = 6250;
+
     CSkinFrameEx() = default;
     // Saves the two switches to settings.cfg: the frame lives as long as the program's window.
     ~CSkinFrameEx() override;
 
     virtual void AttachMain(CWnd* owner, int theme, const std::wstring& dataFolder, const std::wstring& productName);
+    void SetTheme(int theme) override;
     LRESULT HookMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // The switches kept in settings.cfg beside QMK.cfg.
@@ -20,11 +37,25 @@ public:
     void SaveSettings() const;
 
     BOOL m_bNoExitPrompt = FALSE;
+    CMacButton m_btnMaximize;
+    CMacButton m_btnMinimize;
+    CMacButton m_btnTheme;
+    CMacButton m_btnHelp;
+    CSkinMenu m_menuHelp;
+    CSkinMenu m_menuTheme;
+    std::wstring m_strProduct;
+    std::wstring m_strDataFolder;
     bool m_bAutoUpdate = true;
+
+protected:
+    // A command of the help menu; true when it was one.
+    virtual bool OnHelpCommand(UINT id);
 
 private:
     void LayOut();
-
-    std::wstring m_strDataFolder;
-    std::wstring m_strProduct;
+    void BuildMenus();
+    void ToggleMaximized();
+    // Shows `menu` below `button` and carries out the chosen command.
+    void TrackMenuBelow(const CSkinMenu& menu, const CMacButton& button);
+    void CheckTheme();
 };

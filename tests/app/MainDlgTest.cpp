@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "app/Version.h"
 #include "resources/resource.h"
+#include "skin/Painting.h"
 #include "support/Folders.h"
 
 #include <gtest/gtest.h>
@@ -153,11 +154,12 @@ TEST_F(MainDlgTest, ResizingMovesExactlyFiveControls) {
         EXPECT_EQ(now.bottom, s.bottomMargin < 0 ? was.bottom : cy - s.bottomMargin);
         before.erase(child);
     }
-    // Everything else from the template stays where it was (the frame's caption and close
-    // button follow the width on their own).
+    // Everything else from the template stays where it was (the frame's caption and its
+    // buttons follow the width on their own).
     for (const auto& [child, was] : before) {
         const int id = ::GetDlgCtrlID(child);
-        const bool frameControl = id == IDCANCEL || (id == 0xFFFF && CWnd::FromHandlePermanent(child));
+        const bool frameControl = id == IDCANCEL || (id >= 6001 && id <= 6004) ||
+                                  (id == 0xFFFF && CWnd::FromHandlePermanent(child));
         if (frameControl) {
             continue;
         }
@@ -269,6 +271,86 @@ TEST_F(MainDlgTest, ExitQuestion) {
         }
     }
     ::KillTimer(nullptr, timer);
+}
+
+TEST_F(MainDlgTest, TitleBarButtonsStayAtTheRightEdge) {
+    const auto expectButtons = [this](int top) {
+        const int cx = dlg->GetClientRect().right;
+        const struct {
+            const char* label;
+            int id;
+        } buttons[] = {{"close", IDCANCEL}, {"maximize", 6001}, {"minimize", 6002}, {"help", 6003}, {"theme", 6004}};
+        int right = cx - 3;
+        for (const auto& b : buttons) {
+            SCOPED_TRACE(b.label);
+            const RECT rect = RectOf(Item(b.id));
+            EXPECT_EQ(rect.left, right - 24);
+            EXPECT_EQ(rect.right, right);
+            EXPECT_EQ(rect.top, top);
+            EXPECT_EQ(rect.bottom, top + 22);
+            right -= 25;
+        }
+    };
+    ASSERT_EQ(GetSkinFrameWidth(dlg.get()), 3) << "a sizing frame of another width than Wine's";
+    expectButtons(1);
+    dlg->MoveWindow(0, 0, 1000, 700);
+    PumpMessages();
+    expectButtons(1);
+
+    // A double click on the title bar maximizes and swaps the button's icon; a second restores.
+    const HICON restoredIcon = dlg->m_skin.m_btnMaximize.m_hIcon;
+    dlg->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 10));
+    PumpMessages();
+    ASSERT_TRUE(dlg->IsZoomed());
+    EXPECT_NE(dlg->m_skin.m_btnMaximize.m_hIcon, restoredIcon);
+    expectButtons(2);
+    dlg->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 30));
+    PumpMessages();
+    EXPECT_TRUE(dlg->IsZoomed()) << "below the title bar a double click is no title-bar click";
+    dlg->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 25));
+    PumpMessages();
+    EXPECT_FALSE(dlg->IsZoomed());
+    expectButtons(1);
+}
+
+TEST_F(MainDlgTest, ThemeMenuAndUpdateItem) {
+    CSkinFrameEx& skin = dlg->m_skin;
+    ASSERT_EQ(skin.m_menuTheme.GetMenuItemCount(), 15);
+    const UINT helpOrder[] = {6200, 6201, 6202, 6203, 6207, 6204, 6205};
+    ASSERT_EQ(skin.m_menuHelp.GetMenuItemCount(), 7);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(::GetMenuItemID(skin.m_menuHelp.m_hMenu, i), helpOrder[i]) << i;
+        EXPECT_NE(skin.m_menuHelp.m_mapIcons[helpOrder[i]], nullptr) << i;
+    }
+    EXPECT_TRUE(::GetMenuState(skin.m_menuTheme.m_hMenu, 6260, MF_BYCOMMAND) & MF_CHECKED);
+
+    // "Light Pink" themes every skinned control, both menus and moves the check mark.
+    EXPECT_EQ(::GetMenuStringW(skin.m_menuTheme.m_hMenu, 6263, nullptr, 0, MF_BYCOMMAND), 0)
+        << "owner-drawn items keep no text of their own";
+    EXPECT_EQ(skin.m_menuTheme.m_mapText[6263], L"Light Pink");
+    dlg->SendMessage(WM_COMMAND, 6263, 0);
+    EXPECT_EQ(skin.GetTheme(), 13);
+    for (HWND child = ::GetWindow(dlg->m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        CWnd* object = CWnd::FromHandlePermanent(child);
+        if (auto* button = dynamic_cast<CMacButton*>(object)) {
+            EXPECT_EQ(button->m_nTheme, 13) << ::GetDlgCtrlID(child);
+        } else if (auto* box = dynamic_cast<CMacCheckBox*>(object)) {
+            EXPECT_EQ(box->m_nTheme, 13) << ::GetDlgCtrlID(child);
+        }
+    }
+    const ThemeColors& pink = GetThemeColors(13);
+    EXPECT_EQ(dlg->m_lstProperties.m_clrSelFrame, ShiftColor(pink.clrShadow, 10));
+    EXPECT_EQ(skin.m_menuHelp.m_clrBack, pink.clrLight);
+    EXPECT_EQ(skin.m_menuTheme.m_clrBack, pink.clrLight);
+    EXPECT_TRUE(::GetMenuState(skin.m_menuTheme.m_hMenu, 6263, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(::GetMenuState(skin.m_menuTheme.m_hMenu, 6260, MF_BYCOMMAND) & MF_CHECKED);
+
+    // The update item says whether the check runs by itself.
+    EXPECT_TRUE(skin.m_bAutoUpdate);
+    EXPECT_EQ(skin.m_menuHelp.m_mapText[6205], L"Online update(Auto)");
+    dlg->SendMessage(WM_COMMAND, 6205, 0);
+    EXPECT_FALSE(skin.m_bAutoUpdate);
+    EXPECT_EQ(skin.m_menuHelp.m_mapText[6205], L"Online update");
 }
 
 TEST_F(MainDlgTest, DeleteKeyRemovesSelectedPropertyNames) {
