@@ -5,6 +5,7 @@
 #include "app/Version.h"
 #include "resources/resource.h"
 #include "skin/Painting.h"
+#include "skin/SkinDialog.h"
 #include "support/Folders.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -351,6 +353,50 @@ TEST_F(MainDlgTest, ThemeMenuAndUpdateItem) {
     dlg->SendMessage(WM_COMMAND, 6205, 0);
     EXPECT_FALSE(skin.m_bAutoUpdate);
     EXPECT_EQ(skin.m_menuHelp.m_mapText[6205], L"Online update");
+}
+
+// Reads the About box from a thread timer and closes it with its OK button.
+struct AboutSeen {
+    HWND mainWindow = nullptr;
+    std::wstring title;
+    std::vector<std::wstring> texts;
+    int theme = -1;
+};
+AboutSeen* g_aboutSeen = nullptr;
+
+void CALLBACK ReadAndCloseAbout(HWND, UINT, UINT_PTR, DWORD) noexcept {
+    const HWND box = g_aboutSeen ? FindOtherDialog(g_aboutSeen->mainWindow) : nullptr;
+    if (!box) {
+        return;
+    }
+    wchar_t text[128] = {};
+    ::GetWindowTextW(box, text, 128);
+    g_aboutSeen->title = text;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (::GetWindowLongW(child, GWL_STYLE) & SS_NOPREFIX) {
+            ::GetWindowTextW(child, text, 128);
+            g_aboutSeen->texts.push_back(text);
+        }
+    }
+    if (auto* dialog = dynamic_cast<CSkinDialog*>(CWnd::FromHandlePermanent(box))) {
+        g_aboutSeen->theme = dialog->m_nTheme;
+    }
+    ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    g_aboutSeen = nullptr;
+}
+
+TEST_F(MainDlgTest, AboutBoxShowsNameAndVersionInTheWindowsTheme) {
+    dlg->m_skin.SetTheme(2);
+    AboutSeen seen{dlg->m_hWnd, L"", {}, -1};
+    g_aboutSeen = &seen;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, ReadAndCloseAbout);
+    dlg->SendMessage(WM_COMMAND, 6200, 0);
+    ::KillTimer(nullptr, timer);
+    g_aboutSeen = nullptr;
+    EXPECT_EQ(seen.title, L"About Quillmark");
+    EXPECT_EQ(seen.texts, (std::vector<std::wstring>{L"Quillmark", L"Version 3.01"}));
+    EXPECT_EQ(seen.theme, 2);
+    EXPECT_TRUE(dlg->IsWindowEnabled()) << "the main window is usable again";
 }
 
 TEST_F(MainDlgTest, DeleteKeyRemovesSelectedPropertyNames) {
