@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable tests natively (AddressSanitizer and
-# UBSan), the Windows tests under Wine with the null graphics driver (32-bit where the
-# machine can run 32-bit Wine, else the 64-bit build of the same sources), and the tests about
-# read-only files again as an unprivileged user. Exits non-zero on any failure.
+# UBSan), a bounded libFuzzer run of each reader of outside input, the Windows tests under Wine
+# with the null graphics driver (32-bit where the machine can run 32-bit Wine, else the 64-bit
+# build of the same sources), and the tests about read-only files again as an unprivileged
+# user. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 
@@ -34,6 +35,8 @@ quill_start_server
 status=0
 step "portable tests (native)"
 ctest --preset native-asan --timeout 120 -j2 || status=1
+step "fuzzing the readers of files and texts from outside (libFuzzer, 20 s each)"
+tools/run-fuzzers.sh 20 || status=1
 # The tests run in the build that this machine's Wine can execute (see tools/wine-env.sh).
 step "Windows tests (Wine, $QUILL_PRESET build)"
 # A test is tried a second time only when its first run failed: rarely a Wine process dies at
