@@ -30,6 +30,18 @@ bool CDialog::Create(HWND parent) {
     return hwnd != nullptr && hwnd == m_hWnd;
 }
 
+bool CDialog::CreateIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent) {
+    if (m_hWnd || !dialogTemplate) {
+        return false;
+    }
+    HWND hwnd = nullptr;
+    {
+        CreationHook hook(this);
+        hwnd = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate, parent, DialogProc, 0);
+    }
+    return hwnd != nullptr && hwnd == m_hWnd;
+}
+
 INT_PTR CDialog::DoModal() {
     HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     const bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);

@@ -17,6 +17,8 @@ public:
     INT_PTR DoModal();
     // Creates the dialog without a loop of its own (modeless).
     bool Create(HWND parent = nullptr);
+    // The same from a template built in memory rather than a resource.
+    bool CreateIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent = nullptr);
     void EndDialog(int result);
     bool IsInModalLoop() const { return m_bInModalLoop; }
 
