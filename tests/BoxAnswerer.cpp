@@ -35,7 +35,11 @@ void BoxAnswerer::Answer(HWND hwnd) {
         return;
     }
     m_answered.push_back(hwnd);
-    m_boxes.push_back({box->m_strMessage, box->m_nType, box->m_nTheme, ::GetWindowThreadProcessId(hwnd, nullptr)});
+    const Box seen{box->m_strMessage, box->m_nType, box->m_nTheme, ::GetWindowThreadProcessId(hwnd, nullptr)};
+    m_boxes.push_back(seen);
+    if (onBox) {
+        onBox(seen);
+    }
     bool first = box->m_nType == CMacMessageDlg::kTypeOk;
     if (!m_answers.empty()) {
         first = m_answers.front();

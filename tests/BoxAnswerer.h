@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ public:
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
     const std::vector<Box>& boxes() const { return m_boxes; }
+    // Called with each box as it is found, before it is answered.
+    std::function<void(Box)> onBox;
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) noexcept;

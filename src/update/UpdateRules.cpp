@@ -112,3 +112,11 @@ std::wstring LastSegment(std::wstring_view address) {
     const std::size_t slash = address.rfind(L'/');
     return std::wstring(slash == std::wstring_view::npos ? address : address.substr(slash + 1));
 }
+
+std::optional<int> DownloadPercent(std::uint32_t progress, std::uint32_t maximum) {
+    if (maximum == 0) {
+        return std::nullopt;
+    }
+    const double percent = progress * 100.0 / maximum;
+    return static_cast<int>(std::min(percent, 100.0));
+}

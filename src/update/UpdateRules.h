@@ -2,6 +2,7 @@
 // addresses the update uses.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,3 +45,7 @@ UpdateEndpoints MakeUpdateEndpoints(std::wstring_view overrideRoot);
 std::wstring HostOfAddress(std::wstring_view address);
 // Everything after the last "/".
 std::wstring LastSegment(std::wstring_view address);
+
+// The bar position, 0 to 100, of a download at `progress` of `maximum` bytes; nothing while the
+// size is unknown (0).
+std::optional<int> DownloadPercent(std::uint32_t progress, std::uint32_t maximum);

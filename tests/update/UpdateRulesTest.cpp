@@ -84,4 +84,20 @@ TEST(UpdateRulesTest, BuildsTheEndpointsFromTheVendorOrAnOverride) {
     EXPECT_EQ(HostOfAddress(L"no scheme"), L"");
 }
 
+TEST(UpdateRulesTest, DownloadPercentFollowsTheBytes) {
+    struct Case {
+        std::uint32_t progress;
+        std::uint32_t maximum;
+        std::optional<int> expected;
+    };
+    const Case cases[] = {
+        {0, 0, std::nullopt},       {8192, 0, std::nullopt}, {0, 1048576, 0},   {8192, 1048576, 0},
+        {524288, 1048576, 50},      {1048575, 1048576, 99},  {1048576, 1048576, 100},
+        {4294967295u, 4294967295u, 100}, {200, 100, 100},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DownloadPercent(c.progress, c.maximum), c.expected) << c.progress << "/" << c.maximum;
+    }
+}
+
 }  // namespace
