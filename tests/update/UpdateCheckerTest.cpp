@@ -47,6 +47,10 @@ LRESULT CALLBACK CountingWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+DWORD WINAPI WaitForEvent(LPVOID event) noexcept {
+    return ::WaitForSingleObject(event, INFINITE);
+}
+
 std::string LogText() {
     return ReadTestFile(GetErrorLogPath());
 }
@@ -244,8 +248,7 @@ TEST_F(UpdateCheckerTest, InteractiveCheckIsRefusedWhileTheAutomaticOneRuns) {
     server.Serve("/Busy.ver", "3.01");
     // A thread standing in for a running automatic check.
     const HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    const HANDLE busy = ::CreateThread(
-        nullptr, 0, [](LPVOID event) -> DWORD { return ::WaitForSingleObject(event, INFINITE); }, release, 0, nullptr);
+    const HANDLE busy = ::CreateThread(nullptr, 0, WaitForEvent, release, 0, nullptr);
     ASSERT_NE(busy, nullptr);
     checker.m_hAutoThread = busy;
 
