@@ -10,6 +10,7 @@
 #include "support/Folders.h"
 #include "support/MainSettings.h"
 #include "framework/TextConv.h"
+#include "update/UpdateChecker.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -277,7 +278,31 @@ void CMainDlg::OnCancel() {
     }
 }
 
+void CMainDlg::OnUpdateInstallerStarted() {
+    // Posted by the update check, which may run on its own thread. A message box shown inside a
+    // pass pumps messages, so this can arrive while Apply or Undo is under way.
+    if (m_nPassDepth > 0) {
+        m_bCloseAfterPass = true;
+        return;
+    }
+    CDialog::OnCancel();  // no exit question: the user has just agreed to close
+}
+
+void CMainDlg::RunPass(void (CMainDlg::*pass)()) {
+    ++m_nPassDepth;
+    (this->*pass)();
+    --m_nPassDepth;
+    if (m_nPassDepth == 0 && m_bCloseAfterPass) {
+        m_bCloseAfterPass = false;
+        OnUpdateInstallerStarted();
+    }
+}
+
 LRESULT CMainDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_UPDATE_INSTALLER_STARTED) {
+        OnUpdateInstallerStarted();
+        return 0;
+    }
     if (const LRESULT handled = m_skin.HookMessage(message, wParam, lParam)) {
         return handled;
     }
@@ -297,10 +322,10 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
             OnOtherProperties();
             return TRUE;
         case IDC_APPLY:
-            OnApplyChanges();
+            RunPass(&CMainDlg::OnApplyChanges);
             return TRUE;
         case IDC_UNDO:
-            OnUndoChanges();
+            RunPass(&CMainDlg::OnUndoChanges);
             return TRUE;
         case IDC_ADD_FILES:
             OnAddFiles();

@@ -171,6 +171,11 @@ private:
     RECT StartupWindowRect() const;
     void SetButtonIcons();
     bool ConfirmExit();
+    // A new installer runs: the program closes, at once between passes, else when the pass ends.
+    void OnUpdateInstallerStarted();
+    void RunPass(void (CMainDlg::*pass)());
+    int m_nPassDepth = 0;
+    bool m_bCloseAfterPass = false;
 
     void InsertListColumns();
     // The seven attribute boxes besides "Normal", with their bits.

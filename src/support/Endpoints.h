@@ -1,0 +1,17 @@
+// Every address the program talks to, in one place. All web addresses are HTTPS.
+#pragma once
+
+// The help menu's pages.
+inline constexpr wchar_t kOnlineHelpAddress[] = L"https://www.larkwell.com/quillmark/help/";
+inline constexpr wchar_t kHomePageAddress[] = L"https://www.larkwell.com/";
+inline constexpr wchar_t kSupportPageAddress[] = L"https://www.larkwell.com/support.htm";
+// The error report's recipient, as Simple MAPI wants it.
+inline constexpr char kSupportMailbox[] = "SMTP:support@larkwell.com";
+// Named in the notice when the report cannot be mailed.
+inline constexpr wchar_t kWebSupportAddress[] = L"https://help.larkwell.net/support/";
+
+// The online update: the version file is the root + product name + ".ver", the installer the
+// root + kInstallerPath. The environment variable names another root (a mirror, a test server).
+inline constexpr wchar_t kUpdateSiteRoot[] = L"https://www.larkwell.com/";
+inline constexpr wchar_t kInstallerPath[] = L"download/QuillmarkSetup.exe";
+inline constexpr char kUpdateRootVariable[] = "QUILLMARK_UPDATE_URL";

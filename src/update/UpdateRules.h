@@ -1,0 +1,51 @@
+// Rules of the online update that need no window: reading the server's version text, and the
+// addresses the update uses.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A decimal version number "<digits>[.<digits>]": the part before the point is a whole number,
+// the digits after it a decimal fraction, so 3.1 is newer than 3.02 and 3.10 equals 3.1.
+struct DecimalVersion {
+    std::wstring strWhole;     // without leading zeros; empty for 0
+    std::wstring strFraction;  // without trailing zeros; empty for none
+};
+
+// The version a text names, white space around it ignored; nothing when it is no such number.
+std::optional<DecimalVersion> ParseDecimalVersion(std::wstring_view text);
+
+// Negative, zero or positive as `a` is older than, equal to or newer than `b`.
+int CompareVersions(const DecimalVersion& a, const DecimalVersion& b);
+
+enum class ServerVersionVerdict {
+    NoAnswer,  // the text is not a version number
+    NotNewer,
+    Newer,
+};
+ServerVersionVerdict JudgeServerVersion(std::wstring_view serverText, std::wstring_view currentVersion);
+
+// The version text a server may send: a longer text is an error page or worse, not a version.
+inline constexpr std::size_t kMaxVersionTextLength = 9;
+
+// Where the update looks: the site root ends in "/", the version file is the root + product
+// name + ".ver", the installer lives under "download/" of the root.
+struct UpdateEndpoints {
+    std::wstring strSiteRoot;
+    std::wstring strInstallerAddress;
+    std::wstring strHost;  // named in the connection notice
+};
+// The vendor's endpoints, or those of `overrideRoot` when it is an http or https address (a
+// missing final "/" is added). Anything else is ignored.
+UpdateEndpoints MakeUpdateEndpoints(std::wstring_view overrideRoot);
+
+// The host part of an address ("https://host:port/path" gives "host").
+std::wstring HostOfAddress(std::wstring_view address);
+// Everything after the last "/".
+std::wstring LastSegment(std::wstring_view address);
+
+// The bar position, 0 to 100, of a download at `progress` of `maximum` bytes; nothing while the
+// size is unknown (0).
+std::optional<int> DownloadPercent(std::uint32_t progress, std::uint32_t maximum);

@@ -1,0 +1,103 @@
+#include "update/UpdateRules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(UpdateRulesTest, JudgesTheServerVersionAgainstTheRunningOne) {
+    struct Case {
+        const char* label;
+        const wchar_t* server;
+        ServerVersionVerdict expected;
+    };
+    const Case cases[] = {
+        {"next hundredth", L"3.02", ServerVersionVerdict::Newer},
+        {"one tenth is more than one hundredth", L"3.1", ServerVersionVerdict::Newer},
+        {"same version", L"3.01", ServerVersionVerdict::NotNewer},
+        {"same version with a line break", L"3.01\r\n", ServerVersionVerdict::NotNewer},
+        {"same version with spaces and tabs", L" \t3.01 \n", ServerVersionVerdict::NotNewer},
+        {"trailing zero of the fraction", L"3.010", ServerVersionVerdict::NotNewer},
+        {"leading zeros of the whole part", L"003.01", ServerVersionVerdict::NotNewer},
+        {"two-digit major version", L"10.0", ServerVersionVerdict::Newer},
+        {"whole number alone", L"4", ServerVersionVerdict::Newer},
+        {"older whole number", L"3", ServerVersionVerdict::NotNewer},
+        {"older", L"2.99", ServerVersionVerdict::NotNewer},
+        {"fraction just above", L"3.011", ServerVersionVerdict::Newer},
+        {"fraction just below", L"3.009", ServerVersionVerdict::NotNewer},
+        {"empty", L"", ServerVersionVerdict::NoAnswer},
+        {"white space only", L" \r\n", ServerVersionVerdict::NoAnswer},
+        {"ten characters", L"<html>abcd", ServerVersionVerdict::NoAnswer},
+        {"nine characters of text", L"<html>abc", ServerVersionVerdict::NoAnswer},
+        {"point without digits after", L"3.", ServerVersionVerdict::NoAnswer},
+        {"point without digits before", L".5", ServerVersionVerdict::NoAnswer},
+        {"three parts", L"3.0.1", ServerVersionVerdict::NoAnswer},
+        {"sign", L"+4.0", ServerVersionVerdict::NoAnswer},
+        {"space inside", L"3. 02", ServerVersionVerdict::NoAnswer},
+        {"letter suffix", L"3.02b", ServerVersionVerdict::NoAnswer},
+        {"full-width digits are not digits", L"\xFF14.0", ServerVersionVerdict::NoAnswer},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(JudgeServerVersion(c.server, L"3.01"), c.expected) << c.label;
+    }
+}
+
+TEST(UpdateRulesTest, ComparesLongNumbersWithoutOverflow) {
+    // Nine digits fit the text limit; the comparison must not depend on machine integers.
+    const auto big = ParseDecimalVersion(L"999999999");
+    const auto bigger = ParseDecimalVersion(L"0001000000000.5");
+    ASSERT_TRUE(big && bigger);
+    EXPECT_LT(CompareVersions(*big, *bigger), 0);
+    EXPECT_GT(CompareVersions(*bigger, *big), 0);
+    EXPECT_EQ(CompareVersions(*ParseDecimalVersion(L"0.0"), *ParseDecimalVersion(L"0")), 0);
+}
+
+TEST(UpdateRulesTest, BuildsTheEndpointsFromTheVendorOrAnOverride) {
+    struct Case {
+        const char* label;
+        const wchar_t* overrideRoot;
+        const wchar_t* root;
+        const wchar_t* installer;
+        const wchar_t* host;
+    };
+    const Case cases[] = {
+        {"no override", L"", L"https://www.larkwell.com/", L"https://www.larkwell.com/download/QuillmarkSetup.exe",
+         L"www.larkwell.com"},
+        {"local server with a port", L"http://127.0.0.1:8080/", L"http://127.0.0.1:8080/",
+         L"http://127.0.0.1:8080/download/QuillmarkSetup.exe", L"127.0.0.1"},
+        {"mirror without final slash", L"HTTPS://mirror.example.org/quill", L"HTTPS://mirror.example.org/quill/",
+         L"HTTPS://mirror.example.org/quill/download/QuillmarkSetup.exe", L"mirror.example.org"},
+        {"other scheme ignored", L"file:///C:/updates/", L"https://www.larkwell.com/",
+         L"https://www.larkwell.com/download/QuillmarkSetup.exe", L"www.larkwell.com"},
+        {"no host ignored", L"https://", L"https://www.larkwell.com/",
+         L"https://www.larkwell.com/download/QuillmarkSetup.exe", L"www.larkwell.com"},
+    };
+    for (const Case& c : cases) {
+        const UpdateEndpoints endpoints = MakeUpdateEndpoints(c.overrideRoot);
+        EXPECT_EQ(endpoints.strSiteRoot, c.root) << c.label;
+        EXPECT_EQ(endpoints.strInstallerAddress, c.installer) << c.label;
+        EXPECT_EQ(endpoints.strHost, c.host) << c.label;
+        EXPECT_EQ(LastSegment(endpoints.strInstallerAddress), L"QuillmarkSetup.exe") << c.label;
+    }
+    EXPECT_EQ(HostOfAddress(L"http://user@[::1]:81/x"), L"[::1]");
+    EXPECT_EQ(HostOfAddress(L"no scheme"), L"");
+}
+
+TEST(UpdateRulesTest, DownloadPercentFollowsTheBytes) {
+    struct Case {
+        std::uint32_t progress;
+        std::uint32_t maximum;
+        std::optional<int> expected;
+    };
+    const Case cases[] = {
+        {0, 0, std::nullopt},       {8192, 0, std::nullopt}, {0, 1048576, 0},   {8192, 1048576, 0},
+        {524288, 1048576, 50},      {1048575, 1048576, 99},  {1048576, 1048576, 100},
+        {4294967295u, 4294967295u, 100}, {200, 100, 100},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DownloadPercent(c.progress, c.maximum), c.expected) << c.progress << "/" << c.maximum;
+    }
+}
+
+}  // namespace
