@@ -252,6 +252,12 @@ BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
         if (msg->wParam == VK_ESCAPE) {
             return TRUE;  // Escape never closes the window
         }
+        if (msg->wParam == VK_F1) {
+            // Taken here, whichever control has the focus: not every control passes the
+            // platform's help request on to its window.
+            m_skin.ShowOnlineHelp();
+            return TRUE;
+        }
         if (msg->wParam == VK_DELETE && m_lstProperties.m_hWnd && ::GetFocus() == m_lstProperties.m_hWnd) {
             DeleteSelectedPropertyNames();
         }
@@ -302,6 +308,11 @@ LRESULT CMainDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_UPDATE_INSTALLER_STARTED) {
         OnUpdateInstallerStarted();
         return 0;
+    }
+    if (message == WM_HELP) {
+        // F1 anywhere in the window opens the online help, never the local help file.
+        m_skin.ShowOnlineHelp();
+        return TRUE;
     }
     if (const LRESULT handled = m_skin.HookMessage(message, wParam, lParam)) {
         return handled;

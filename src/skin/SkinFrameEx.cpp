@@ -6,6 +6,7 @@
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
 #include "support/MainSettings.h"
+#include "support/SupportCommands.h"
 
 #include <cstdint>
 #include <vector>
@@ -64,6 +65,11 @@ void CSkinFrameEx::AttachMain(CWnd* owner, int theme, const std::wstring& dataFo
     CreateCaptionButton(m_btnTheme, kThemeMenuId, at(4), IDI_THEME, L"Select color theme.");
     BuildMenus();
     m_strProduct = productName;
+    m_updater.m_hMainWnd = owner->m_hWnd;
+    m_updater.m_nTheme = m_nTheme;
+    if (m_bAutoUpdate) {
+        m_updater.StartAutoUpdate(m_strProduct);
+    }
     // Minimizing and maximizing by ShowWindow then behave as for any top-level window.
     owner->ModifyStyle(0, WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
     SetTheme(m_nTheme);
@@ -86,6 +92,10 @@ void CSkinFrameEx::BuildMenus() {
     }
 }
 
+void CSkinFrameEx::ShowOnlineHelp() {
+    ::ShowOnlineHelp();
+}
+
 CSkinFrameEx::~CSkinFrameEx() {
     SaveSettings();
 }
@@ -95,6 +105,7 @@ void CSkinFrameEx::SetTheme(int theme) {
     if (!IsAttached()) {
         return;
     }
+    m_updater.m_nTheme = m_nTheme;
     m_menuHelp.SetTheme(m_nTheme);
     m_menuTheme.SetTheme(m_nTheme);
     CheckTheme();
@@ -175,9 +186,28 @@ bool CSkinFrameEx::OnHelpCommand(UINT id) {
         about.DoModal();
         return true;
     }
+    case kOnlineHelpId:
+        ShowOnlineHelp();
+        return true;
+    case kWebSiteId:
+        OpenHomePage();
+        return true;
+    case kContactId:
+        OpenSupportPage();
+        return true;
+    case kErrorLogId:
+        OpenErrorLog();
+        return true;
+    case kErrorReportId:
+        SendErrorReport(m_nTheme);
+        return true;
     case kUpdateId:
         m_bAutoUpdate = !m_bAutoUpdate;
         m_menuHelp.SetUpdateItemText(UpdateItemText(m_bAutoUpdate));
+        // Switching the automatic check on checks at once; switching it off starts nothing.
+        if (m_bAutoUpdate) {
+            m_updater.CheckForUpdate(true, m_strProduct);
+        }
         return true;
     default:
         return false;

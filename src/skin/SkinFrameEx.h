@@ -5,6 +5,7 @@
 
 #include "skin/SkinFrame.h"
 #include "skin/SkinMenu.h"
+#include "update/UpdateChecker.h"
 
 #include <string>
 
@@ -29,6 +30,8 @@ public:
     ~CSkinFrameEx() override;
 
     virtual void AttachMain(CWnd* owner, int theme, const std::wstring& dataFolder, const std::wstring& productName);
+    // The online help page; F1 in the main window and the help menu's entry.
+    virtual void ShowOnlineHelp();
     void SetTheme(int theme) override;
     LRESULT HookMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -46,6 +49,7 @@ public:
     std::wstring m_strProduct;
     std::wstring m_strDataFolder;
     bool m_bAutoUpdate = true;
+    CUpdateChecker m_updater;
 
 protected:
     // A command of the help menu; true when it was one.

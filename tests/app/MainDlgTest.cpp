@@ -7,6 +7,7 @@
 #include "skin/Painting.h"
 #include "skin/SkinDialog.h"
 #include "support/Folders.h"
+#include "support/SupportCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -397,6 +398,24 @@ TEST_F(MainDlgTest, AboutBoxShowsNameAndVersionInTheWindowsTheme) {
     EXPECT_EQ(seen.texts, (std::vector<std::wstring>{L"Quillmark", L"Version 3.01"}));
     EXPECT_EQ(seen.theme, 2);
     EXPECT_TRUE(dlg->IsWindowEnabled()) << "the main window is usable again";
+}
+
+std::vector<std::wstring> g_shellOpened;
+void RecordShellOpen(const std::wstring& target) {
+    g_shellOpened.push_back(target);
+}
+
+TEST_F(MainDlgTest, F1AndTheMenuOpenTheOnlineHelp) {
+    g_shellOpened.clear();
+    SetShellOpenFunction(RecordShellOpen);
+    ::SetFocus(Item(IDC_FILTER));
+    PressKey(Item(IDC_FILTER), VK_F1);
+    dlg->SendMessage(WM_COMMAND, 6201, 0);
+    SetShellOpenFunction(nullptr);
+    ASSERT_EQ(g_shellOpened.size(), 2u);
+    EXPECT_EQ(g_shellOpened[0], g_shellOpened[1]) << "F1 and the menu entry do the same";
+    EXPECT_EQ(g_shellOpened[0].rfind(L"https://", 0), 0u) << Narrow(g_shellOpened[0]);
+    EXPECT_EQ(g_shellOpened[0].find(L".chm"), std::wstring::npos) << "never the local help file";
 }
 
 TEST_F(MainDlgTest, DeleteKeyRemovesSelectedPropertyNames) {
