@@ -1,6 +1,7 @@
 // Apply Changes: every listed file gets the chosen groups of changes, each reported by a line.
 #include "app/MainDlg.h"
 
+#include "dialogs/LongWorkProgress.h"
 #include "dialogs/MessageBox.h"
 #include "editing/FileAttributeWord.h"
 #include "editing/SummaryProperties.h"
@@ -31,6 +32,9 @@ void CMainDlg::OnApplyChanges() {
         MacMessageBox(kNoGroupNotice, m_skin.GetTheme());
         return;
     }
+    const int rows = m_listFiles.GetItemCount();
+    // Saving, applying and refreshing the rows: a third of the bar each.
+    CLongWorkProgress progress(L"Applying changes\u2026", 3 * rows, m_skin.GetTheme());
     {
         CWaitCursor wait;
         ClearBackup();
@@ -38,6 +42,7 @@ void CMainDlg::OnApplyChanges() {
         // rows (listed twice, or in two spellings) keeps the state it had before its first row.
         for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
             BackupFile(m_listFiles.GetItemText(row, 0));
+            progress.Step(row + 1);
         }
         // Nothing repaints during the pass, so the lines go into the pane in one piece at its
         // end: the same text and scroll position as line by line, without the edit control
@@ -45,6 +50,7 @@ void CMainDlg::OnApplyChanges() {
         std::wstring output;
         for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
             output += ApplyToFile(m_listFiles.GetItemText(row, 0), times, attributes, properties);
+            progress.Step(rows + row + 1);
         }
         m_btnUndo.EnableWindow(!m_mapBackup.empty());
         AppendOutput(output + kSeparatorLine);

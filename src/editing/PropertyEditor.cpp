@@ -1,6 +1,7 @@
 // The property group: the selected file shown in the editing controls, the name list and the
 // value editor, and the refresh of the rows after Apply and Undo.
 #include "app/MainDlg.h"
+#include "dialogs/LongWorkProgress.h"
 
 #include "editing/SummaryProperties.h"
 
@@ -21,6 +22,8 @@ void CMainDlg::ShowFileInfo(const std::wstring& path) {
 }
 
 void CMainDlg::RefreshRows() {
+    // Runs at the end of Apply and Undo, which leave it the rest of their bar.
+    CLongWorkProgress progress(L"Refreshing the list\u2026", m_listFiles.GetItemCount(), m_skin.GetTheme());
     // One repaint at the end instead of one per changed text.
     m_listFiles.SetRedraw(false);
     for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
@@ -29,6 +32,7 @@ void CMainDlg::RefreshRows() {
         if (m_listFiles.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) {
             ShowFileInfo(path);
         }
+        progress.Step(row + 1);
     }
     m_listFiles.SetRedraw(true);
     m_listFiles.Invalidate(true);

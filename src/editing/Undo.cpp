@@ -1,6 +1,7 @@
 // Undo Changes: the state saved before the last Apply is written back to the listed files.
 #include "app/MainDlg.h"
 
+#include "dialogs/LongWorkProgress.h"
 #include "editing/FileAttributeWord.h"
 #include "editing/FileBackup.h"
 #include "editing/SummaryProperties.h"
@@ -126,6 +127,8 @@ RollbackOutcome CMainDlg::RollBackFile(const std::wstring& path, const CFileBack
 }
 
 void CMainDlg::OnUndoChanges() {
+    // Restoring, then refreshing the rows: half the bar each.
+    CLongWorkProgress progress(L"Undoing changes\u2026", 2 * m_listFiles.GetItemCount(), m_skin.GetTheme());
     {
         CWaitCursor wait;
         // Collected and put into the pane once, as Apply does.
@@ -143,6 +146,7 @@ void CMainDlg::OnUndoChanges() {
                 record.m_rollback = RollBackFile(path, record);
             }
             output += RollbackLines(path, *record.m_rollback);
+            progress.Step(row + 1);
         }
         AppendOutput(output + kSeparatorLine);
         m_btnUndo.EnableWindow(false);

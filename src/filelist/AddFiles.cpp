@@ -2,6 +2,7 @@
 #include "filelist/AddFiles.h"
 
 #include "app/MainDlg.h"
+#include "dialogs/LongWorkProgress.h"
 #include "framework/Abi.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
@@ -57,6 +58,25 @@ std::optional<FolderIdentity> IdentifyFolder(const std::wstring& folder) {
         return std::nullopt;
     }
     return FolderIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// The progress of the Add Folder running on this thread, moved by the entries of the chosen
+// folder itself as the scan finishes each of them, and how deep the scan is.
+thread_local CLongWorkProgress* t_folderProgress = nullptr;
+thread_local int t_scanDepth = 0;
+
+// The entries the finder lists for `pattern`, the dot entries included.
+int CountEntries(const std::wstring& pattern) {
+    int count = 0;
+    WIN32_FIND_DATAW data;
+    HANDLE find = pattern.size() < MAX_PATH ? ::FindFirstFileW(pattern.c_str(), &data) : INVALID_HANDLE_VALUE;
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            ++count;
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    return count;
 }
 
 bool IsSeparator(wchar_t c) {
@@ -221,7 +241,12 @@ void CMainDlg::OnAddFolder() {
     if (m_strLastFolder.empty() || m_strLastFolder.back() != L'\\') {
         m_strLastFolder += L'\\';
     }
-    ScanFolder(m_strLastFolder + L"*.*");
+    const std::wstring pattern = m_strLastFolder + L"*.*";
+    // The scan fills half the bar, the list built from its result the other half.
+    CLongWorkProgress progress(L"Adding files\u2026", 2 * CountEntries(pattern), m_skin.GetTheme());
+    t_folderProgress = &progress;
+    ScanFolder(pattern);
+    t_folderProgress = nullptr;
     FillFileList();
 }
 
@@ -246,6 +271,9 @@ void CMainDlg::ScanFolderLevel(const std::wstring& pattern, std::vector<FolderId
         descent.push_back(*identity);
     }
 
+    ++t_scanDepth;
+    CLongWorkProgress* const progress = t_scanDepth == 1 ? t_folderProgress : nullptr;
+    int entriesDone = 0;
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW(pattern.c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
@@ -253,6 +281,9 @@ void CMainDlg::ScanFolderLevel(const std::wstring& pattern, std::vector<FolderId
         const bool includePath = m_chkIncludePath.IsChecked() != FALSE;
         const bool pathOnly = m_chkPathOnly.IsChecked() != FALSE;
         do {
+            if (progress) {
+                progress->Step(entriesDone++);
+            }
             const std::wstring name = data.cFileName;
             const bool dots = name == L"." || name == L"..";
             const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -272,6 +303,7 @@ void CMainDlg::ScanFolderLevel(const std::wstring& pattern, std::vector<FolderId
         } while (::FindNextFileW(find, &data));
         ::FindClose(find);
     }
+    --t_scanDepth;
     if (identity) {
         descent.pop_back();
     }

@@ -2,6 +2,7 @@
 // selection and removal commands.
 #include "app/MainDlg.h"
 
+#include "dialogs/LongWorkProgress.h"
 #include "filelist/FileStatus.h"
 #include "filelist/Filter.h"
 #include "filelist/RowText.h"
@@ -15,7 +16,10 @@ void CMainDlg::FillFileList() {
     m_listFiles.SetRedraw(false);
     m_listFiles.DeleteAllItems();
     int row = 0;
+    int examined = 0;
+    CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()), m_skin.GetTheme());
     for (const std::wstring& path : m_arrFiles) {
+        progress.Step(examined++);
         if (!filter.Shows(path)) {
             continue;
         }

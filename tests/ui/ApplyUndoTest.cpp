@@ -1,6 +1,8 @@
 // Apply Changes and Undo Changes end to end, as a user drives them: files listed, groups
 // ticked, pickers, boxes and values set, the output pane and the files on disk read back.
 #include "MainDlgFixture.h"
+#include "dialogs/LongWorkProgress.h"
+#include "dialogs/PleaseWait.h"
 #include "editing/SummaryProperties.h"
 #include "filelist/FileStatus.h"
 #include "resources/resource.h"
@@ -445,3 +447,50 @@ TEST_F(ApplyUndoPermissions, ReadOnlyFilesAndFoldersThroughApplyAndUndo) {
 }
 
 }  // namespace
+
+// A pass longer than the delay shows the please-wait window; a shorter one shows nothing; the
+// pane's lines and the files come out the same either way.
+TEST_F(ApplyUndoTest, APassPastTheDelayShowsThePleaseWaitWindowAndChangesNothingElse) {
+    ChooseAllGroups();
+    const CLongWorkProgress::Timing saved = CLongWorkProgress::Pacing();
+    struct Outcome {
+        std::vector<std::wstring> lines;
+        DWORD attributes = 0;
+        ULONGLONG writeTicks = 0;
+        PropertyValues properties;
+        int windows = 0;
+    };
+    const auto run = [&](ULONGLONG delayMs) {
+        CLongWorkProgress::Pacing().delayMs = delayMs;
+        dlg->m_editOutput.SetWindowText(L"");
+        const int shownBefore = CLongWorkProgress::WindowsShown();
+        Outcome outcome;
+        // Undo's refresh loads the selected file's restored state into the boxes and the editor.
+        if (!dlg->m_chkReadOnly.IsChecked()) Click(IDC_READ_ONLY);
+        dlg->m_mapPropertyValues[L"Summary_Title"] = L"Applied title";
+        dlg->m_mapPropertyValues[L"Summary_Author"] = L"Applied author";
+        Click(IDC_APPLY);
+        outcome.attributes = ::GetFileAttributesW(second.c_str());
+        outcome.writeTicks = WriteTicks(second);
+        outcome.properties = Properties(second);
+        Click(IDC_UNDO);
+        outcome.lines = OutputLines();
+        outcome.windows = CLongWorkProgress::WindowsShown() - shownBefore;
+        for (int round = 0; round < 4000 && !GetPleaseWaitState().ended; ++round) {
+            ::Sleep(5);
+        }
+        EXPECT_TRUE(GetPleaseWaitState().ended) << "the window ends with the pass";
+        return outcome;
+    };
+    const Outcome quiet = run(~0ULL);
+    const Outcome shown = run(0);
+    CLongWorkProgress::Pacing() = saved;
+
+    EXPECT_EQ(quiet.windows, 0);
+    EXPECT_EQ(shown.windows, 2) << "one window for the Apply and one for the Undo";
+    EXPECT_EQ(shown.lines, quiet.lines);
+    EXPECT_EQ(quiet.lines.size(), 14u) << "six lines and the separator for each pass";
+    EXPECT_EQ(shown.attributes, quiet.attributes);
+    EXPECT_EQ(shown.writeTicks, quiet.writeTicks);
+    EXPECT_EQ(shown.properties, quiet.properties);
+}
