@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 
 namespace {
 
@@ -20,7 +21,8 @@ RECT ButtonAt(int x, int y) {
 
 }  // namespace
 
-MessageBoxLayout LayOutMessageBox(int textWidth, int wrappedHeight, int maxWidth, int type, bool showCheck) {
+MessageBoxLayout LayOutMessageBox(int textWidth, int wrappedHeight, int maxWidth, int type, bool showCheck,
+                                  int checkWidth) {
     MessageBoxLayout layout;
     const int tw = std::max(0, std::min(textWidth, maxWidth));
     int height = std::max(0, wrappedHeight);
@@ -31,10 +33,14 @@ MessageBoxLayout LayOutMessageBox(int textWidth, int wrappedHeight, int maxWidth
     layout.showCheck = yesNo && showCheck;
     layout.text = RECT{30, 50, 30 + tw, 50 + height};
     layout.cyBox = height + 80 + (layout.showCheck ? 26 : 0);
-    layout.cxBox = tw + 55;
-    if (layout.cxBox < kMinBoxWidth) {
-        layout.cxBox = kMinBoxWidth;
-        layout.text.left = (kMinBoxWidth - tw) / 2;
+    layout.cxBox = std::max(tw + 55, kMinBoxWidth);
+    if (layout.showCheck) {
+        // The check box's label is never cut: a short question grows to hold it, up to the
+        // widest box.
+        layout.cxBox = std::max(layout.cxBox, std::min(std::max(0, checkWidth) + 60, maxWidth + 55));
+    }
+    if (layout.cxBox > tw + 55) {
+        layout.text.left = (layout.cxBox - tw) / 2;
         layout.text.right = layout.text.left + tw;
     }
     if (yesNo) {
@@ -120,6 +126,17 @@ SIZE CMacMessageDlg::MeasureMessage(HFONT font) const {
     return SIZE{line.right - line.left, wrapped.bottom - wrapped.top};
 }
 
+int CMacMessageDlg::MeasureCheckBox(HFONT font) const {
+    CClientDC dc(m_hWnd);
+    DCStateGuard guard(dc.dc());
+    if (font) {
+        ::SelectObject(dc.dc(), font);
+    }
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc.dc(), kDontShowText, static_cast<int>(std::size(kDontShowText) - 1), &extent);
+    return CMacCheckBox::kTextOffset + extent.cx;
+}
+
 bool CMacMessageDlg::CreateChild(CWnd& child, const wchar_t* className, const wchar_t* text, DWORD style,
                                  const RECT& windowRect, UINT id, HFONT font) {
     // The layout counts from the window's corner; the client area starts inside the border.
@@ -143,7 +160,8 @@ BOOL CMacMessageDlg::OnInitDialog() {
     // Measured in the dialog's own font, which every control of the box shares.
     const HFONT font = GetDialogFont();
     const SIZE extent = MeasureMessage(font);
-    const MessageBoxLayout layout = LayOutMessageBox(extent.cx, extent.cy, m_nMaxWidth, m_nType, m_bShowCheck);
+    const MessageBoxLayout layout =
+        LayOutMessageBox(extent.cx, extent.cy, m_nMaxWidth, m_nType, m_bShowCheck, MeasureCheckBox(font));
     MoveWindow(0, 0, layout.cxBox, layout.cyBox, false);
     if (!::GetWindow(m_hWnd, GW_OWNER)) {
         // Nothing of ours is behind it to bring it up again: it has its own taskbar entry and

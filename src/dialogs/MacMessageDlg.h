@@ -23,8 +23,10 @@ struct MessageBoxLayout {
 
 // The arrangement for a message `textWidth` wide on one line and `wrappedHeight` high when
 // wrapped at MessageWrapWidth(maxWidth). `type` is CMacMessageDlg::kTypeOk or kTypeYesNo; the
-// check box exists only in the Yes / No layout.
-MessageBoxLayout LayOutMessageBox(int textWidth, int wrappedHeight, int maxWidth, int type, bool showCheck);
+// check box exists only in the Yes / No layout; `checkWidth` is what the check box and its label
+// need on one line.
+MessageBoxLayout LayOutMessageBox(int textWidth, int wrappedHeight, int maxWidth, int type, bool showCheck,
+                                  int checkWidth);
 inline int MessageWrapWidth(int maxWidth) {
     return maxWidth - 55;
 }
@@ -64,6 +66,8 @@ protected:
 private:
     // The message's single-line width and its height wrapped at the wrap width, in `font`.
     SIZE MeasureMessage(HFONT font) const;
+    // The width the "Do not show me this dialog again." box needs for its label in `font`.
+    int MeasureCheckBox(HFONT font) const;
     // Creates a child control whose rectangle is given relative to the box's window.
     bool CreateChild(CWnd& child, const wchar_t* className, const wchar_t* text, DWORD style,
                      const RECT& windowRect, UINT id, HFONT font);

@@ -8,7 +8,8 @@
 namespace {
 
 constexpr int kBoxSize = 12;
-constexpr int kTextOffset = kBoxSize + 5;  // the box and a gap
+constexpr int kTextOffset = CMacCheckBox::kTextOffset;
+static_assert(kTextOffset == kBoxSize + 5, "the text starts after the box and a gap");
 
 // One polyline of the tick in a pen of `colour`; the last point is not drawn.
 void DrawStroke(HDC dc, COLORREF colour, std::initializer_list<POINT> points) {

@@ -12,6 +12,9 @@ class CMacCheckBox : public CButton, public CThemedControl {
 public:
     CMacCheckBox() { UpdateColors(); }
 
+    // Where the text starts: after the 12-pixel box and a gap.
+    static constexpr int kTextOffset = 17;
+
     BOOL IsChecked() const { return m_bChecked; }
     // Stores `value` unchanged: callers may keep any non-zero value (an attribute bit, a byte
     // read from a settings file) and it counts as checked.

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "dialogs/MacMessageDlg.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -98,6 +99,7 @@ struct Seen {
     RECT button1Rect{};
     RECT button2Rect{};
     RECT checkRect{};
+    int checkTextWidth = 0;  // of the check box's label in the box's font
     int width() const { return window.right - window.left; }
     int height() const { return window.bottom - window.top; }
 };
@@ -212,6 +214,8 @@ private:
         SIZE extent{};
         ::GetTextExtentPoint32W(dc, seen.text.c_str(), static_cast<int>(seen.text.size()), &extent);
         seen.textWidth = extent.cx;
+        ::GetTextExtentPoint32W(dc, seen.checkText.c_str(), static_cast<int>(seen.checkText.size()), &extent);
+        seen.checkTextWidth = extent.cx;
         RECT wrapped{0, 0, 445, 0};
         ::DrawTextW(dc, seen.text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
         seen.heightAt445 = wrapped.bottom;
@@ -607,6 +611,7 @@ TEST(MessageBoxLayoutTest, Arithmetic) {
         int wrappedHeight;
         int type;
         bool check;
+        int checkWidth;
         int cx;
         int cy;
         RECT text;
@@ -614,25 +619,29 @@ TEST(MessageBoxLayoutTest, Arithmetic) {
         RECT button2;
         RECT checkRect;
     } cases[] = {
-        {"narrow line, centred", 100, 14, ok, false, 220, 120, {60, 50, 160, 90}, {76, 80, 144, 103}, {}, {}},
-        {"odd width rounds down", 101, 14, ok, false, 220, 120, {59, 50, 160, 90}, {76, 80, 144, 103}, {}, {}},
-        {"165 fills the minimum", 165, 14, ok, false, 220, 120, {30, 50, 195, 90}, {76, 80, 144, 103}, {}, {}},
-        {"164 is centred", 164, 14, ok, false, 220, 120, {28, 50, 192, 90}, {76, 80, 144, 103}, {}, {}},
-        {"wider than the minimum", 300, 14, ok, false, 355, 120, {30, 50, 330, 90}, {143, 80, 211, 103}, {}, {}},
-        {"59 high gets the air", 300, 59, ok, false, 355, 165, {30, 50, 330, 135}, {143, 125, 211, 148}, {}, {}},
-        {"60 high does not", 300, 60, ok, false, 355, 140, {30, 50, 330, 110}, {143, 100, 211, 123}, {}, {}},
-        {"limited to 500", 900, 70, ok, false, 555, 150, {30, 50, 530, 120}, {243, 110, 311, 133}, {}, {}},
-        {"empty", 0, 0, ok, false, 220, 106, {110, 50, 110, 76}, {76, 66, 144, 89}, {}, {}},
-        {"check box ignored for OK", 100, 14, ok, true, 220, 120, {60, 50, 160, 90}, {76, 80, 144, 103}, {}, {}},
-        {"yes/no pair", 100, 14, yesNo, false, 220, 120, {60, 50, 160, 90}, {22, 80, 90, 103}, {130, 80, 198, 103}, {}},
-        {"yes/no with check box", 100, 14, yesNo, true, 220, 146, {60, 50, 160, 90}, {22, 90, 90, 113},
+        {"narrow line, centred", 100, 14, ok, false, 160, 220, 120, {60, 50, 160, 90}, {76, 80, 144, 103}, {}, {}},
+        {"odd width rounds down", 101, 14, ok, false, 160, 220, 120, {59, 50, 160, 90}, {76, 80, 144, 103}, {}, {}},
+        {"165 fills the minimum", 165, 14, ok, false, 160, 220, 120, {30, 50, 195, 90}, {76, 80, 144, 103}, {}, {}},
+        {"164 is centred", 164, 14, ok, false, 160, 220, 120, {28, 50, 192, 90}, {76, 80, 144, 103}, {}, {}},
+        {"wider than the minimum", 300, 14, ok, false, 160, 355, 120, {30, 50, 330, 90}, {143, 80, 211, 103}, {}, {}},
+        {"59 high gets the air", 300, 59, ok, false, 160, 355, 165, {30, 50, 330, 135}, {143, 125, 211, 148}, {}, {}},
+        {"60 high does not", 300, 60, ok, false, 160, 355, 140, {30, 50, 330, 110}, {143, 100, 211, 123}, {}, {}},
+        {"limited to 500", 900, 70, ok, false, 160, 555, 150, {30, 50, 530, 120}, {243, 110, 311, 133}, {}, {}},
+        {"empty", 0, 0, ok, false, 160, 220, 106, {110, 50, 110, 76}, {76, 66, 144, 89}, {}, {}},
+        {"check box ignored for OK", 100, 14, ok, true, 300, 220, 120, {60, 50, 160, 90}, {76, 80, 144, 103}, {}, {}},
+        {"yes/no pair", 100, 14, yesNo, false, 160, 220, 120, {60, 50, 160, 90}, {22, 80, 90, 103}, {130, 80, 198, 103}, {}},
+        {"yes/no with check box", 100, 14, yesNo, true, 160, 220, 146, {60, 50, 160, 90}, {22, 90, 90, 113},
          {130, 90, 198, 113}, {30, 121, 190, 136}},
-        {"wide yes/no with check box", 400, 80, yesNo, true, 455, 186, {30, 50, 430, 130}, {139, 130, 207, 153},
+        {"wide yes/no with check box", 400, 80, yesNo, true, 160, 455, 186, {30, 50, 430, 130}, {139, 130, 207, 153},
          {247, 130, 315, 153}, {30, 161, 425, 176}},
+        {"check label wider than the box", 100, 14, yesNo, true, 200, 260, 146, {80, 50, 180, 90}, {42, 90, 110, 113},
+         {150, 90, 218, 113}, {30, 121, 230, 136}},
+        {"check label limited to the widest box", 100, 14, yesNo, true, 600, 555, 146, {227, 50, 327, 90},
+         {189, 90, 257, 113}, {297, 90, 365, 113}, {30, 121, 525, 136}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        const MessageBoxLayout layout = LayOutMessageBox(c.textWidth, c.wrappedHeight, 500, c.type, c.check);
+        const MessageBoxLayout layout = LayOutMessageBox(c.textWidth, c.wrappedHeight, 500, c.type, c.check, c.checkWidth);
         EXPECT_EQ(layout.cxBox, c.cx);
         EXPECT_EQ(layout.cyBox, c.cy);
         EXPECT_TRUE(::EqualRect(&layout.text, &c.text));
@@ -713,7 +722,9 @@ TEST_F(MessageBoxTest, CheckBoxMakesTheQuestionTaller) {
     const Seen& a = plain.seen;
     const Seen& b = checked.seen;
     EXPECT_EQ(b.height(), a.height() + 26);
-    EXPECT_EQ(b.width(), a.width());
+    // As wide as the question, or wider so that the check box's label is whole.
+    ASSERT_GT(b.checkTextWidth, 0);
+    EXPECT_EQ(b.width(), std::max(a.width(), b.checkTextWidth + 17 + 60));
     // The pair is centred with a 40-pixel gap, 40 above the bottom, or 56 with the check box.
     for (const Seen* seen : {&a, &b}) {
         EXPECT_EQ(seen->button1Rect.left, (seen->width() - 176) / 2);
@@ -726,6 +737,7 @@ TEST_F(MessageBoxTest, CheckBoxMakesTheQuestionTaller) {
     EXPECT_EQ(b.height() - b.button1Rect.top, 56);
     const RECT check{30, b.height() - 25, b.width() - 30, b.height() - 10};
     EXPECT_TRUE(::EqualRect(&b.checkRect, &check));
+    EXPECT_GE(check.right - check.left, 17 + b.checkTextWidth) << "the label is not cut";
 }
 
 }  // namespace
