@@ -3,9 +3,9 @@
 #include "TestSupport.h"
 #include "dialogs/MacMessageDlg.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
