@@ -70,11 +70,12 @@ double MeasureBare(const std::wstring& folder, int count) {
 void Run(int count) {
     std::vector<std::wstring> files;
     const std::wstring folder = MakeFolder(L"add-folder", count, files);
-    const BestTimes best = MeasureBestOf([&] { return MeasureOurs(folder, count); },
+    const BestTimes best = MeasureBestOf(RoundsFor(count), [&] { return MeasureOurs(folder, count); },
                                          [&] { return MeasureBare(folder, count); });
     RemoveFolder(folder);
     g_folder.clear();
     Report("add-folder", count, best.ours, best.bare);
+    ReportPeakWorkingSet("working-set", count);
 }
 
 }  // namespace
@@ -83,7 +84,7 @@ int main() {
     bench::g_benchName = "add-folder";
     bench::StartUp();
 
-    for (const int count : {2000, 20000}) {
+    for (const int count : bench::Sizes()) {
         Run(count);
     }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <psapi.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -17,7 +18,29 @@
 
 namespace bench {
 
-constexpr int kRounds = 3;
+// The folder sizes measured: QUILL_BENCH_SIZES="2000,20000" names others.
+inline std::vector<int> Sizes() {
+    std::vector<int> sizes;
+    if (const char* text = getenv("QUILL_BENCH_SIZES")) {
+        for (const char* p = text; *p;) {
+            char* end = nullptr;
+            const long value = strtol(p, &end, 10);
+            if (end == p || value <= 0 || value > 10000000) {
+                fprintf(stderr, "QUILL_BENCH_SIZES: \"%s\" is not a list of folder sizes\n", text);
+                exit(2);
+            }
+            sizes.push_back(static_cast<int>(value));
+            p = *end == ',' ? end + 1 : end;
+        }
+    }
+    return sizes.empty() ? std::vector<int>{20000, 100000} : sizes;
+}
+
+// Measured rounds after the unmeasured one: the best of three, and one alone for the largest
+// folders, whose passes take minutes and vary less.
+inline int RoundsFor(int count) {
+    return count >= 100000 ? 1 : 3;
+}
 
 // Set by each benchmark before anything can fail.
 inline const char* g_benchName = "bench";
@@ -174,13 +197,13 @@ struct BestTimes {
 };
 
 // One unmeasured pass of each side, so both find the file system caches equally warm, then
-// kRounds alternating passes; the best of each side counts.
+// `rounds` alternating passes; the best of each side counts.
 template <class Ours, class Bare>
-BestTimes MeasureBestOf(Ours measureOurs, Bare measureBare) {
+BestTimes MeasureBestOf(int rounds, Ours measureOurs, Bare measureBare) {
     measureOurs();
     measureBare();
     BestTimes best;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         const double ours = measureOurs();
         const double bare = measureBare();
         best.ours = round == 0 ? ours : std::min(best.ours, ours);
@@ -189,9 +212,22 @@ BestTimes MeasureBestOf(Ours measureOurs, Bare measureBare) {
     return best;
 }
 
+// The ratio, both times, and our time per file (which must not grow with the folder).
 inline void Report(const char* name, int count, double ours, double bare) {
-    printf("%s N=%d ratio=%.2f ours_s=%.3f bare_s=%.3f\n", name, count, bare > 0 ? ours / bare : 0.0, ours, bare);
+    printf("%s N=%d ratio=%.2f ours_s=%.3f bare_s=%.3f ours_us_per_file=%.0f\n", name, count,
+           bare > 0 ? ours / bare : 0.0, ours, bare, count > 0 ? ours * 1e6 / count : 0.0);
     fflush(stdout);
+}
+
+// The most memory this benchmark's process has held so far, the program's list included.
+inline void ReportPeakWorkingSet(const char* name, int count) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters))) {
+        printf("%s N=%d peak_working_set_mb=%.1f\n", name, count,
+               static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0));
+        fflush(stdout);
+    }
 }
 
 }  // namespace bench

@@ -66,7 +66,7 @@ double MeasureBare(const std::vector<std::wstring>& files, int count) {
 void Run(int count) {
     std::vector<std::wstring> files;
     const std::wstring folder = MakeFolder(L"filter", count, files);
-    const BestTimes best = MeasureBestOf([&] { return MeasureOurs(folder, count); },
+    const BestTimes best = MeasureBestOf(RoundsFor(count), [&] { return MeasureOurs(folder, count); },
                                          [&] { return MeasureBare(files, count); });
     RemoveFolder(folder);
     g_folder.clear();
@@ -79,7 +79,7 @@ int main() {
     g_benchName = "filter-rebuild";
     StartUp();
 
-    for (const int count : {2000, 20000}) {
+    for (const int count : bench::Sizes()) {
         Run(count);
     }
 
