@@ -35,6 +35,7 @@ quill_start_server
 status=0
 step "portable tests (native)"
 ctest --preset native-asan --timeout 120 -j2 || status=1
+tools/check-links.sh || status=1   # every relative link in the Markdown files names a file that exists
 step "fuzzing the readers of files and texts from outside (libFuzzer, 20 s each)"
 tools/run-fuzzers.sh 20 || status=1
 # The tests run in the build that this machine's Wine can execute (see tools/wine-env.sh).

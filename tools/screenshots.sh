@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Takes the pictures in docs/: the main window (docs/screenshot.png) and the exit question with its
-# "Do not show me this dialog again." box ticked (docs/question.png). Runs the program on a private
-# Xvfb in a prefix of its own ("shots", no settings kept between runs, so every run shows a first
-# start) and drives it with quill_probe from another process, then answers No and closes it.
+# Takes the pictures in docs/: the main window (docs/screenshot.png), the window in each of the
+# fifteen themes on one contact sheet (docs/themes.png), the window with sample photos dropped on
+# it (docs/files.png) and after "Apply Changes" set their times (docs/applied.png), and the exit
+# question with its "Do not show me this dialog again." box ticked (docs/question.png). Runs the
+# program on a private Xvfb in a prefix of its own ("shots", no settings kept between runs, so
+# every run shows a first start) and drives it with quill_probe from another process, then
+# answers No and closes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -46,11 +49,69 @@ shot() {
   xwd -silent -id "$win" | /usr/bin/convert xwd:- "$2"
   echo "saved $2"
 }
+# settled TITLE FILE [PREVIOUS]: like shot, for a window already shown, once its picture has
+# stopped changing and differs from PREVIOUS (a repaint still under way is not taken).
+settled() {
+  local win last="" now
+  win=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$1\"" | awk '{print $1}' | head -n 1 || true)
+  [ -n "$win" ] || { echo "screenshots.sh: the window \"$1\" is gone" >&2; exit 1; }
+  for _ in $(seq 1 40); do
+    sleep 0.25
+    xwd -silent -id "$win" >"$work/now.xwd"
+    now=$(md5sum <"$work/now.xwd")
+    if [ "$now" = "$last" ] && [ "$now" != "${3:-}" ]; then
+      /usr/bin/convert xwd:"$work/now.xwd" "$2"
+      settled_sum=$now
+      return 0
+    fi
+    last=$now
+  done
+  echo "screenshots.sh: the picture of \"$1\" did not settle into a new one for $2" >&2
+  exit 1
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"; cleanup' EXIT
 
 "$QUILL_WINE" "$build/Quillmark.exe" </dev/null >/dev/null 2>&1 &
 app_pid=$!
 probe wait-main
 shot "Quillmark  3.01" docs/screenshot.png
+
+# The contact sheet: every theme through the theme menu's own commands, named as the menu names
+# them, then the default theme back (10, "Silver White") so the run leaves the usual settings.
+mapfile -t names < <(sed -n '/g_themeNames\[THEME_COUNT\] = {/,/};/p' src/skin/Themes.cpp |
+                     grep -o 'L"[^"]*"' | sed 's/^L"//; s/"$//')
+[ "${#names[@]}" = 15 ] || { echo "screenshots.sh: found ${#names[@]} theme names, not 15" >&2; exit 1; }
+tiles=()
+settled_sum=$(xwd -silent -id "$(xwininfo -root -tree | grep -F '"Quillmark  3.01"' | awk '{print $1}' | head -n 1)" | md5sum)
+for i in $(seq 0 14); do
+  probe theme "$i"
+  settled "Quillmark  3.01" "$work/theme-$i.png" "$settled_sum"
+  tiles+=(-label "$i  ${names[$i]}" "$work/theme-$i.png")
+done
+probe theme 10
+montage "${tiles[@]}" -tile 5x3 -geometry 360x270+8+8 -font /usr/share/wine/fonts/tahoma.ttf -pointsize 16 -background '#f4f4f4' \
+  -depth 8 -define png:compression-level=9 docs/themes.png
+echo "saved docs/themes.png ($(stat -c %s docs/themes.png) bytes)"
+
+# A folder of holiday photos, dropped on the window as from the file manager, then their three
+# times set to the picker's date and time with "Set File Time" and "Apply Changes".
+photos="$WINEPREFIX/drive_c/Photos/Holiday"
+rm -rf "$photos" && mkdir -p "$photos"
+dropped=()
+for n in 1 2 3 4 5 6; do
+  file="IMG_20230$((n + 2))1$n.jpg"
+  head -c $((n * 1500)) /dev/zero >"$photos/$file"
+  touch -d "2023-0$((n + 2))-1$n 1$n:2$n:00" "$photos/$file"
+  dropped+=("C:\\Photos\\Holiday\\$file")
+done
+probe drop "${dropped[@]}"
+shot "Quillmark  3.01" docs/files.png
+probe click "Set File Time"
+probe click "Apply Changes"
+probe wait-output "--------------------"
+settled "Quillmark  3.01" docs/applied.png
+echo "saved docs/applied.png"
 
 probe close
 probe wait-question

@@ -9,11 +9,19 @@
 //   quill_probe answer yes|no    clicks "&Yes" or "&No" of the question
 //   quill_probe wait-main        waits for the main window
 //   quill_probe wait-gone [question]  waits until the main window (or the question) has gone
+//   quill_probe theme N          carries out the theme menu's command for theme N (0-14) and repaints
+//   quill_probe drop PATH...     drops files on the main window, as the shell does; waits for the rows
+//   quill_probe click TEXT       clicks the main window's button or check box with that text
+//   quill_probe wait-output TEXT waits until the output pane holds TEXT
 //
 // Exit code 0 on success, 1 when a window or control is missing or a wait ran out, 2 on bad usage.
 #include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -23,6 +31,10 @@ namespace {
 const wchar_t kMainTitle[] = L"Quillmark  3.01";
 const wchar_t kQuestionTitle[] = L"Please select";
 const DWORD kWaitMs = 15000;
+// The theme menu's first command, the file list and the output pane: the window's public ids.
+const UINT kFirstThemeCommand = 6250;
+const int kFileListId = 1015;
+const int kOutputId = 1030;
 // A send that the target does not answer in this time counts as a failure, not a hang.
 const UINT kSendMs = 5000;
 
@@ -40,6 +52,19 @@ std::wstring Text(HWND hwnd) {
         return L"";
     }
     return std::wstring(buffer, length < 512 ? length : 511);
+}
+
+// Waits until `done` holds; false when the wait ran out.
+template <typename Done>
+bool WaitUntil(Done done) {
+    const ULONGLONG end = ::GetTickCount64() + kWaitMs;
+    while (!done()) {
+        if (::GetTickCount64() >= end) {
+            return false;
+        }
+        ::Sleep(50);
+    }
+    return true;
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -122,7 +147,60 @@ BOOL CALLBACK PrintCheckBox(HWND child, LPARAM counter) {
     return TRUE;
 }
 
-int Run(const std::wstring& command, const std::wstring& argument) {
+struct FindByText {
+    const std::wstring* text;
+    HWND found;
+};
+
+BOOL CALLBACK MatchButtonText(HWND child, LPARAM context) {
+    auto* find = reinterpret_cast<FindByText*>(context);
+    if (ClassOf(child) == L"Button" && Text(child) == *find->text) {
+        find->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int Rows(HWND main) {
+    DWORD_PTR count = 0;
+    HWND list = ::GetDlgItem(main, kFileListId);
+    return list && Send(list, LVM_GETITEMCOUNT, 0, 0, &count) ? static_cast<int>(count) : -1;
+}
+
+// The shell hands a drop over as a DROPFILES block in the receiver's memory; written there with
+// the process's own allocation, it is read and freed by the receiver like a real drop.
+int DropFiles(HWND main, DWORD process, const std::vector<std::wstring>& paths) {
+    std::vector<unsigned char> block(sizeof(DROPFILES));
+    for (const std::wstring& path : paths) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(path.c_str());
+        block.insert(block.end(), bytes, bytes + (path.size() + 1) * sizeof(wchar_t));
+    }
+    block.insert(block.end(), sizeof(wchar_t), 0);
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(block.data(), &header, sizeof header);
+
+    HANDLE target = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process);
+    if (!target) {
+        return Missing(L"access to the program's process");
+    }
+    void* remote = ::VirtualAllocEx(target, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    const bool written = remote && ::WriteProcessMemory(target, remote, block.data(), block.size(), nullptr);
+    ::CloseHandle(target);
+    const int before = Rows(main);
+    if (!written || !::PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0)) {
+        return Missing(L"a way to drop the files");
+    }
+    if (!WaitUntil([&] { return Rows(main) >= before + static_cast<int>(paths.size()); })) {
+        std::fwprintf(stderr, L"quill_probe: the list did not grow by %d rows\n", static_cast<int>(paths.size()));
+        return 1;
+    }
+    std::wprintf(L"%d rows\n", Rows(main));
+    return 0;
+}
+
+int Run(const std::wstring& command, const std::wstring& argument, const std::vector<std::wstring>& more) {
     HWND main = FindTop(kMainTitle, 0);
     if (command == L"wait-main") {
         return WaitFor(kMainTitle, 0) ? 0 : Missing(L"the main window");
@@ -148,6 +226,47 @@ int Run(const std::wstring& command, const std::wstring& argument) {
         int count = 0;
         ::EnumChildWindows(main, PrintCheckBox, reinterpret_cast<LPARAM>(&count));
         return count > 0 ? 0 : Missing(L"a check box");
+    }
+    if (command == L"theme") {
+        const int theme = argument.empty() ? -1 : _wtoi(argument.c_str());
+        if (theme < 0 || theme > 14 || (theme == 0 && argument != L"0")) {
+            return 2;
+        }
+        // Sent, not posted: when the send returns the theme is in force, and the repaint that
+        // follows is forced before the probe ends, so a picture taken next shows the new colours.
+        if (!Send(main, WM_COMMAND, kFirstThemeCommand + theme, 0, nullptr)) {
+            return 1;
+        }
+        ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return 0;
+    }
+    if (command == L"drop") {
+        if (argument.empty()) {
+            return 2;
+        }
+        std::vector<std::wstring> paths{argument};
+        paths.insert(paths.end(), more.begin(), more.end());
+        return DropFiles(main, process, paths);
+    }
+    if (command == L"click") {
+        FindByText find{&argument, nullptr};
+        ::EnumChildWindows(main, MatchButtonText, reinterpret_cast<LPARAM>(&find));
+        if (!find.found) {
+            return Missing(argument.c_str());
+        }
+        // Posted: a click may start work or open a box, and the probe must not wait on either.
+        return ::PostMessageW(find.found, BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (command == L"wait-output") {
+        HWND output = ::GetDlgItem(main, kOutputId);
+        if (!output) {
+            return Missing(L"the output pane");
+        }
+        if (!WaitUntil([&] { return Text(output).find(argument) != std::wstring::npos; })) {
+            std::fwprintf(stderr, L"quill_probe: the output pane does not show \"%ls\"\n", argument.c_str());
+            return 1;
+        }
+        return 0;
     }
     if (command == L"close") {
         return ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0) ? 0 : 1;
@@ -202,10 +321,12 @@ int Run(const std::wstring& command, const std::wstring& argument) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: quill_probe checks|close|wait-question|tick|answer yes|no|wait-main|wait-gone [question]\n");
+        std::fwprintf(stderr, L"usage: quill_probe checks|close|wait-question|tick|answer yes|no|wait-main|"
+                              L"wait-gone [question]|theme N|drop PATH...|click TEXT|wait-output TEXT\n");
         return 2;
     }
-    const int code = Run(argv[1], argc > 2 ? argv[2] : L"");
+    const std::vector<std::wstring> more(argv + (argc > 3 ? 3 : argc), argv + argc);
+    const int code = Run(argv[1], argc > 2 ? argv[2] : L"", more);
     if (code == 2) {
         std::fwprintf(stderr, L"quill_probe: unknown command or argument: %ls %ls\n", argv[1], argc > 2 ? argv[2] : L"");
     }
