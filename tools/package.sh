@@ -27,8 +27,7 @@ for tool in makensis zip osslsigncode i686-w64-mingw32-strip x86_64-w64-mingw32-
   command -v "$tool" >/dev/null || die "$tool is missing (tools/bootstrap.sh installs it)"
 done
 
-version=$(sed -n 's/^inline constexpr char kProgramVersionA\[\] = "\(.*\)";$/\1/p' src/app/Version.h)
-[[ $version =~ ^[0-9]+(\.[0-9]+)?$ ]] || die "no version number found in src/app/Version.h (found \"$version\")"
+version=$(tools/version.sh) || exit 1
 
 signing=
 if [ -n "${QUILLMARK_SIGN_CERT:-}" ] || [ -n "${QUILLMARK_SIGN_KEY:-}" ]; then
@@ -53,7 +52,7 @@ done
 
 for bits in 32 64; do
   if [ $bits = 32 ]; then name=Quillmark-$version-setup.exe; else name=Quillmark-$version-x64-setup.exe; fi
-  nsis=(-V2 -DVERSION="$version" -DBITS=$bits -DPROGRAM="$stage/$bits/Quillmark.exe" -DOUTFILE="$out/$name")
+  nsis=(-V2 -DVERSION="$version" -DBITS="$bits" -DPROGRAM="$stage/$bits/Quillmark.exe" -DOUTFILE="$out/$name")
   # makensis signs the uninstaller through this command before it packs it.
   [ -z "$signing" ] || nsis+=(-DSIGN_UNINSTALLER="sh \"$root/tools/sign.sh\" \"%1\"")
   rm -f "$out/$name"

@@ -12,7 +12,7 @@ probe_exe=$2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../tools/wine-env.sh"
 
-version=$(sed -n 's/^inline constexpr char kProgramVersionA\[\] = "\(.*\)";$/\1/p' "$QUILL_ROOT/src/app/Version.h")
+version=$("$QUILL_ROOT/tools/version.sh") || exit 1
 setup32=$packages/Quillmark-$version-setup.exe
 setup64=$packages/Quillmark-$version-x64-setup.exe
 portable=$packages/Quillmark-$version-portable.zip
