@@ -27,6 +27,9 @@ step "building the 64-bit variant and its tests"
 cmake --preset mingw-x86_64 >/dev/null || fail "configure mingw-x86_64 failed"
 cmake --build --preset mingw-x86_64 || fail "64-bit build failed"
 
+step "building the release packages (installers, portable zip)"
+tools/package.sh || fail "packaging failed"
+
 step "preparing the Wine test prefix"
 quill_make_prefix test null
 quill_use_prefix test

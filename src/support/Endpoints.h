@@ -11,7 +11,11 @@ inline constexpr char kSupportMailbox[] = "SMTP:support@larkwell.com";
 inline constexpr wchar_t kWebSupportAddress[] = L"https://help.larkwell.net/support/";
 
 // The online update: the version file is the root + product name + ".ver", the installer the
-// root + kInstallerPath. The environment variable names another root (a mirror, a test server).
+// root + kInstallerFolder + the package's file name for the server's version and this build:
+// "Quillmark-<version>-setup.exe" (32-bit) or "Quillmark-<version>-x64-setup.exe" (64-bit), as
+// tools/package.sh names them. The environment variable names another root (a mirror, a test server).
 inline constexpr wchar_t kUpdateSiteRoot[] = L"https://www.larkwell.com/";
-inline constexpr wchar_t kInstallerPath[] = L"download/QuillmarkSetup.exe";
+inline constexpr wchar_t kInstallerFolder[] = L"download/";
+inline constexpr wchar_t kInstallerEnding32[] = L"-setup.exe";
+inline constexpr wchar_t kInstallerEnding64[] = L"-x64-setup.exe";
 inline constexpr char kUpdateRootVariable[] = "QUILLMARK_UPDATE_URL";

@@ -63,10 +63,22 @@ std::wstring GetTempFolder() {
     return WithTrailingSeparator(std::wstring(buffer.data(), length));
 }
 
-ApplicationFolder ChooseApplicationFolder(const std::wstring& appDataFolder, const std::wstring& moduleFolder) {
+ApplicationFolder ChooseApplicationFolder(const std::wstring& appDataFolder, const std::wstring& moduleFolder,
+                                          bool portable) {
     const auto absolute = [](const std::wstring& folder) {
         return !folder.empty() && !::PathIsRelativeW(folder.c_str());
     };
+    if (portable) {
+        if (absolute(moduleFolder) && CanCreateFileIn(moduleFolder)) {
+            return {WithTrailingSeparator(moduleFolder), {}};
+        }
+        if (absolute(appDataFolder)) {
+            const std::wstring folder = WithTrailingSeparator(appDataFolder) + kProductName + L"\\";
+            return {folder, L"The program's folder " +
+                                (moduleFolder.empty() ? std::wstring(L"(unknown)") : moduleFolder) +
+                                L" cannot be written; settings are kept in " + folder + L"."};
+        }
+    }
     if (absolute(appDataFolder)) {
         return {WithTrailingSeparator(appDataFolder) + kProductName + L"\\", {}};
     }
@@ -81,7 +93,18 @@ ApplicationFolder ChooseApplicationFolder(const std::wstring& appDataFolder, con
                 L" cannot be written; settings are not saved."};
 }
 
+bool HasPortableMarker(const std::wstring& moduleFolder) {
+    if (moduleFolder.empty()) {
+        return false;
+    }
+    const DWORD attributes = ::GetFileAttributesW((WithTrailingSeparator(moduleFolder) + kPortableMarker).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 ApplicationFolder GetApplicationFolder() {
+    if (const std::wstring module = GetModuleFolder(); HasPortableMarker(module)) {
+        return ChooseApplicationFolder(GetAppDataFolder(), module, true);
+    }
     const std::wstring appData = GetAppDataFolder();
     // The executable's folder is only looked at (and probed) when it is needed.
     return appData.empty() ? ChooseApplicationFolder(appData, GetModuleFolder())

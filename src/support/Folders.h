@@ -18,7 +18,13 @@ struct ApplicationFolder {
 // The application-data folder followed by "Quillmark\". When the system cannot tell the
 // application-data folder, the executable's folder if a file can be created there, else none:
 // never a folder relative to the current directory, which may be anywhere.
-ApplicationFolder ChooseApplicationFolder(const std::wstring& appDataFolder, const std::wstring& moduleFolder);
+// A portable copy keeps its settings in the executable's folder, and falls back to the
+// application-data folder (with a notice) only when no file can be created there.
+ApplicationFolder ChooseApplicationFolder(const std::wstring& appDataFolder, const std::wstring& moduleFolder,
+                                          bool portable = false);
+// A file (not a folder) named "portable" in the executable's folder marks a portable copy.
+inline constexpr wchar_t kPortableMarker[] = L"portable";
+bool HasPortableMarker(const std::wstring& moduleFolder);
 // The choice made for this user and this executable.
 ApplicationFolder GetApplicationFolder();
 // True when a new file can be created (and is then removed) in the folder.

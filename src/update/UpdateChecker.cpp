@@ -49,21 +49,21 @@ std::wstring Trimmed(const std::wstring& text) {
     return text.substr(first, text.find_last_not_of(L" \t\r\n\v\f") - first + 1);
 }
 
-// Downloads, checks and starts the installer; true when it runs.
-bool DownloadAndStartInstaller(const UpdateJob& job) {
-    const UpdateEndpoints endpoints = CurrentEndpoints();
-    const std::wstring localPath = GetTempFolder() + LastSegment(endpoints.strInstallerAddress);
+// Downloads, checks and starts the installer of the server's version for this build; true when it runs.
+bool DownloadAndStartInstaller(const UpdateJob& job, const std::wstring& serverVersion) {
+    const std::wstring address = InstallerAddress(CurrentEndpoints(), serverVersion, kRunningBuild);
+    const std::wstring localPath = GetTempFolder() + LastSegment(address);
     DeleteFileIfExists(localPath);
 
     StartPleaseWait(L"Downloading new version ...", 100, job.nTheme);
     CDownloadProgress progress;
     const HRESULT result =
-        ::URLDownloadToFileW(nullptr, endpoints.strInstallerAddress.c_str(), localPath.c_str(), 0, &progress);
+        ::URLDownloadToFileW(nullptr, address.c_str(), localPath.c_str(), 0, &progress);
     StopPleaseWait();
 
     if (FAILED(result)) {
         LogError(L"(CUpdateChecker::CheckForUpdate) DownloadToFile failed on %s, file: %s, error: 0X%08X.",
-                 endpoints.strInstallerAddress.c_str(), localPath.c_str(), static_cast<unsigned>(result));
+                 address.c_str(), localPath.c_str(), static_cast<unsigned>(result));
         DeleteFileIfExists(localPath);
         MacMessageBox(L"The new version could not be downloaded. Please try again later.", job.nTheme);
         return false;
@@ -73,7 +73,7 @@ bool DownloadAndStartInstaller(const UpdateJob& job) {
         DeleteFileIfExists(localPath);
         LogError(L"(CUpdateChecker::CheckForUpdate) The installer from %s is not signed by the vendor, "
                  L"error: 0X%08X. It was deleted.",
-                 endpoints.strInstallerAddress.c_str(), static_cast<unsigned>(signature.nStatus));
+                 address.c_str(), static_cast<unsigned>(signature.nStatus));
         MacMessageBox(L"The downloaded installer is not signed by the maker of " + std::wstring(kProductName) +
                           L". It was deleted and nothing was run.",
                       job.nTheme);
@@ -113,7 +113,7 @@ bool RunUpdateCheck(const UpdateJob& job) {
                      job.nTheme, false, nullptr)) {
         return false;
     }
-    DownloadAndStartInstaller(job);
+    DownloadAndStartInstaller(job, version);
     return true;
 }
 

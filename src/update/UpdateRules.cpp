@@ -1,5 +1,6 @@
 #include "update/UpdateRules.h"
 
+#include "app/Version.h"
 #include "support/Endpoints.h"
 
 #include <algorithm>
@@ -8,6 +9,16 @@ namespace {
 
 bool IsSpace(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f';
+}
+
+std::wstring_view TrimSpace(std::wstring_view text) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
 }
 
 bool IsDigits(std::wstring_view text) {
@@ -30,12 +41,7 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
 }  // namespace
 
 std::optional<DecimalVersion> ParseDecimalVersion(std::wstring_view text) {
-    while (!text.empty() && IsSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsSpace(text.back())) {
-        text.remove_suffix(1);
-    }
+    text = TrimSpace(text);
     const std::size_t point = text.find(L'.');
     const std::wstring_view whole = text.substr(0, point);
     if (!IsDigits(whole)) {
@@ -89,7 +95,12 @@ UpdateEndpoints MakeUpdateEndpoints(std::wstring_view overrideRoot) {
             root += L'/';
         }
     }
-    return {root, root + kInstallerPath, HostOfAddress(root)};
+    return {root, HostOfAddress(root)};
+}
+
+std::wstring InstallerAddress(const UpdateEndpoints& endpoints, std::wstring_view serverVersion, InstallerBuild build) {
+    return endpoints.strSiteRoot + kInstallerFolder + kProductName + L"-" + std::wstring(TrimSpace(serverVersion)) +
+           (build == InstallerBuild::Bits64 ? kInstallerEnding64 : kInstallerEnding32);
 }
 
 std::wstring HostOfAddress(std::wstring_view address) {

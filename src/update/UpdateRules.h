@@ -34,12 +34,18 @@ inline constexpr std::size_t kMaxVersionTextLength = 9;
 // name + ".ver", the installer lives under "download/" of the root.
 struct UpdateEndpoints {
     std::wstring strSiteRoot;
-    std::wstring strInstallerAddress;
     std::wstring strHost;  // named in the connection notice
 };
 // The vendor's endpoints, or those of `overrideRoot` when it is an http or https address (a
 // missing final "/" is added). Anything else is ignored.
 UpdateEndpoints MakeUpdateEndpoints(std::wstring_view overrideRoot);
+
+// Which package replaces the running program: the 64-bit build updates from the 64-bit installer.
+enum class InstallerBuild { Bits32, Bits64 };
+inline constexpr InstallerBuild kRunningBuild = sizeof(void*) == 8 ? InstallerBuild::Bits64 : InstallerBuild::Bits32;
+// The installer's address for the server's version text (white space around it ignored), for
+// example root + "download/Quillmark-3.02-x64-setup.exe".
+std::wstring InstallerAddress(const UpdateEndpoints& endpoints, std::wstring_view serverVersion, InstallerBuild build);
 
 // The host part of an address ("https://host:port/path" gives "host").
 std::wstring HostOfAddress(std::wstring_view address);

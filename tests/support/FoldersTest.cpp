@@ -63,6 +63,81 @@ TEST(FoldersTest, TheApplicationFolderIsNeverRelative) {
     EXPECT_EQ(GetApplicationFolder().notice, L"");
 }
 
+TEST(FoldersTest, APortableCopyKeepsItsSettingsBesideTheProgram) {
+    ScopedTempDir program;
+    const std::wstring missing = program.path() + L"missing\\";
+    const std::wstring appData = L"C:\\users\\me\\AppData\\Roaming\\";
+    const std::wstring usual = appData + L"Quillmark\\";
+    struct Case {
+        const char* label;
+        std::wstring appData;
+        std::wstring module;
+        bool portable;
+        std::wstring folder;
+        std::wstring notice;
+    };
+    const Case cases[] = {
+        {"portable: the program's folder", appData, program.path(), true, program.path(), L""},
+        {"portable, the program's folder named without a final separator", appData,
+         program.path().substr(0, program.path().size() - 1), true, program.path(), L""},
+        {"portable, the program's folder cannot be written: the application-data folder", appData, missing, true,
+         usual, L"The program's folder " + missing + L" cannot be written; settings are kept in " + usual + L"."},
+        {"portable, no program folder: the application-data folder", appData, L"", true, usual,
+         L"The program's folder (unknown) cannot be written; settings are kept in " + usual + L"."},
+        {"portable, a relative program folder is never used", appData, L".\\", true, usual,
+         L"The program's folder .\\ cannot be written; settings are kept in " + usual + L"."},
+        {"portable, neither folder usable: none", L"", missing, true, L"",
+         L"The application-data folder cannot be found and the program's folder " + missing +
+             L" cannot be written; settings are not saved."},
+        {"not portable: the application-data folder, though the program's can be written", appData, program.path(),
+         false, usual, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const ApplicationFolder chosen = ChooseApplicationFolder(c.appData, c.module, c.portable);
+        EXPECT_EQ(Narrow(chosen.path), Narrow(c.folder));
+        EXPECT_EQ(Narrow(chosen.notice), Narrow(c.notice));
+    }
+}
+
+TEST(FoldersTest, OnlyAFileNamedPortableMarksAPortableCopy) {
+    struct Case {
+        const char* label;
+        const wchar_t* file;    // created beside the program; null for none
+        const wchar_t* folder;  // created beside the program; null for none
+        bool portable;
+    };
+    const Case cases[] = {
+        {"nothing beside the program", nullptr, nullptr, false},
+        {"an empty file named portable", L"portable", nullptr, true},
+        {"the name in capitals (names are not case-sensitive)", L"PORTABLE", nullptr, true},
+        {"a folder named portable", nullptr, L"portable", false},
+        {"another name", L"portable.txt", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScopedTempDir program;
+        if (c.file) {
+            ASSERT_TRUE(WriteTestFile(program.path() + c.file, ""));
+        }
+        if (c.folder) {
+            ASSERT_TRUE(::CreateDirectoryW((program.path() + c.folder).c_str(), nullptr));
+        }
+        EXPECT_EQ(HasPortableMarker(program.path()), c.portable);
+    }
+    EXPECT_FALSE(HasPortableMarker(L""));
+
+    // The program's own choice follows a marker beside it, and forgets it once it is gone.
+    const std::wstring marker = GetModuleFolder() + L"portable";
+    ASSERT_FALSE(PathExists(marker)) << "a marker left beside the tests by an earlier run";
+    ASSERT_TRUE(WriteTestFile(marker, ""));
+    const ApplicationFolder portable = GetApplicationFolder();
+    ::DeleteFileW(marker.c_str());
+    EXPECT_EQ(portable.path, GetModuleFolder());
+    EXPECT_EQ(portable.notice, L"");
+    EXPECT_EQ(GetApplicationFolder().path, GetAppDataFolder() + L"Quillmark\\");
+}
+
 TEST(FoldersPermissions, AProgramFolderTheUserMayNotWriteHoldsNoSettings) {
     SKIP_UNLESS_READONLY_ENFORCED();
     const std::wstring folder = UnwritableFolder();
@@ -71,6 +146,10 @@ TEST(FoldersPermissions, AProgramFolderTheUserMayNotWriteHoldsNoSettings) {
     const ApplicationFolder chosen = ChooseApplicationFolder(L"", folder);
     EXPECT_EQ(chosen.path, L"");
     EXPECT_NE(chosen.notice.find(L"settings are not saved"), std::wstring::npos);
+    // A portable copy there keeps its settings in the application-data folder instead.
+    const ApplicationFolder portable = ChooseApplicationFolder(L"C:\\data\\", folder, true);
+    EXPECT_EQ(portable.path, L"C:\\data\\Quillmark\\");
+    EXPECT_NE(portable.notice.find(L"cannot be written; settings are kept in C:\\data\\Quillmark\\."), std::wstring::npos);
 }
 
 TEST(FoldersTest, EnsureDirectoryCreatesEveryLevelOnce) {

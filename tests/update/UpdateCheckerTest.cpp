@@ -214,14 +214,18 @@ TEST_F(UpdateCheckerTest, OnlyTheVendorsSignedInstallerIsStarted) {
          "is not signed by the vendor, error: 0X800B0100. It was deleted."},
         {"not signed, automatic check", L"installer-unsigned.exe", false, false, kNotSignedNotice,
          "is not signed by the vendor"},
+        {"signed by the vendor, then one byte changed", L"installer-tampered.exe", true, false, kNotSignedNotice,
+         "is not signed by the vendor, error: 0X80096010. It was deleted."},
     };
-    const std::wstring local = GetTempFolder() + L"QuillmarkSetup.exe";
+    // The package of the server's version built for this program's word size.
+    const std::string name = sizeof(void*) == 8 ? "Quillmark-3.02-x64-setup.exe" : "Quillmark-3.02-setup.exe";
+    const std::wstring local = GetTempFolder() + ToWide(name);
     int n = 0;
     for (const Case& c : cases) {
         g_launched.clear();
         const std::wstring product = L"Sign" + std::to_wstring(++n);
         server.Serve("/" + Narrow(product) + ".ver", "3.02");
-        server.Serve("/download/QuillmarkSetup.exe", ReadTestFile(GetModuleFolder() + c.installer));
+        server.Serve("/download/" + name, ReadTestFile(GetModuleFolder() + c.installer));
         const size_t logBefore = LogText().size();
 
         const std::vector<std::wstring> shown = Check(c.interactive, product, {true});
@@ -230,7 +234,7 @@ TEST_F(UpdateCheckerTest, OnlyTheVendorsSignedInstallerIsStarted) {
             expected.push_back(c.notice);
         }
         EXPECT_EQ(shown, expected) << c.label;
-        EXPECT_EQ(server.requests().back(), "/download/QuillmarkSetup.exe") << c.label;
+        EXPECT_EQ(server.requests().back(), "/download/" + name) << c.label;
         EXPECT_EQ(g_launched, c.started ? std::vector<std::wstring>{local} : std::vector<std::wstring>{}) << c.label;
         EXPECT_EQ(ClosesPosted(), c.started ? 1 : 0) << c.label;
         EXPECT_EQ(PathExists(local), c.started) << c.label << ": a refused download is deleted";

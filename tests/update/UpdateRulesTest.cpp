@@ -54,32 +54,44 @@ TEST(UpdateRulesTest, ComparesLongNumbersWithoutOverflow) {
 }
 
 TEST(UpdateRulesTest, BuildsTheEndpointsFromTheVendorOrAnOverride) {
+    // The installer is the package of the server's version made for the running build.
     struct Case {
         const char* label;
         const wchar_t* overrideRoot;
+        const wchar_t* serverVersion;
         const wchar_t* root;
-        const wchar_t* installer;
+        const wchar_t* installer32;
+        const wchar_t* installer64;
         const wchar_t* host;
     };
     const Case cases[] = {
-        {"no override", L"", L"https://www.larkwell.com/", L"https://www.larkwell.com/download/QuillmarkSetup.exe",
-         L"www.larkwell.com"},
-        {"local server with a port", L"http://127.0.0.1:8080/", L"http://127.0.0.1:8080/",
-         L"http://127.0.0.1:8080/download/QuillmarkSetup.exe", L"127.0.0.1"},
-        {"mirror without final slash", L"HTTPS://mirror.example.org/quill", L"HTTPS://mirror.example.org/quill/",
-         L"HTTPS://mirror.example.org/quill/download/QuillmarkSetup.exe", L"mirror.example.org"},
-        {"other scheme ignored", L"file:///C:/updates/", L"https://www.larkwell.com/",
-         L"https://www.larkwell.com/download/QuillmarkSetup.exe", L"www.larkwell.com"},
-        {"no host ignored", L"https://", L"https://www.larkwell.com/",
-         L"https://www.larkwell.com/download/QuillmarkSetup.exe", L"www.larkwell.com"},
+        {"no override", L"", L"3.02", L"https://www.larkwell.com/",
+         L"https://www.larkwell.com/download/Quillmark-3.02-setup.exe",
+         L"https://www.larkwell.com/download/Quillmark-3.02-x64-setup.exe", L"www.larkwell.com"},
+        {"local server with a port", L"http://127.0.0.1:8080/", L"3.1", L"http://127.0.0.1:8080/",
+         L"http://127.0.0.1:8080/download/Quillmark-3.1-setup.exe",
+         L"http://127.0.0.1:8080/download/Quillmark-3.1-x64-setup.exe", L"127.0.0.1"},
+        {"mirror without final slash", L"HTTPS://mirror.example.org/quill", L"10.0", L"HTTPS://mirror.example.org/quill/",
+         L"HTTPS://mirror.example.org/quill/download/Quillmark-10.0-setup.exe",
+         L"HTTPS://mirror.example.org/quill/download/Quillmark-10.0-x64-setup.exe", L"mirror.example.org"},
+        {"version text with a line break and spaces", L"", L" 3.02\r\n", L"https://www.larkwell.com/",
+         L"https://www.larkwell.com/download/Quillmark-3.02-setup.exe",
+         L"https://www.larkwell.com/download/Quillmark-3.02-x64-setup.exe", L"www.larkwell.com"},
+        {"other scheme ignored", L"file:///C:/updates/", L"4", L"https://www.larkwell.com/",
+         L"https://www.larkwell.com/download/Quillmark-4-setup.exe",
+         L"https://www.larkwell.com/download/Quillmark-4-x64-setup.exe", L"www.larkwell.com"},
+        {"no host ignored", L"https://", L"3.02", L"https://www.larkwell.com/",
+         L"https://www.larkwell.com/download/Quillmark-3.02-setup.exe",
+         L"https://www.larkwell.com/download/Quillmark-3.02-x64-setup.exe", L"www.larkwell.com"},
     };
     for (const Case& c : cases) {
         const UpdateEndpoints endpoints = MakeUpdateEndpoints(c.overrideRoot);
         EXPECT_EQ(endpoints.strSiteRoot, c.root) << c.label;
-        EXPECT_EQ(endpoints.strInstallerAddress, c.installer) << c.label;
         EXPECT_EQ(endpoints.strHost, c.host) << c.label;
-        EXPECT_EQ(LastSegment(endpoints.strInstallerAddress), L"QuillmarkSetup.exe") << c.label;
+        EXPECT_EQ(InstallerAddress(endpoints, c.serverVersion, InstallerBuild::Bits32), c.installer32) << c.label;
+        EXPECT_EQ(InstallerAddress(endpoints, c.serverVersion, InstallerBuild::Bits64), c.installer64) << c.label;
     }
+    EXPECT_EQ(LastSegment(L"https://h/download/Quillmark-3.02-setup.exe"), L"Quillmark-3.02-setup.exe");
     EXPECT_EQ(HostOfAddress(L"http://user@[::1]:81/x"), L"[::1]");
     EXPECT_EQ(HostOfAddress(L"no scheme"), L"");
 }
