@@ -36,7 +36,7 @@ trap 'exit 130' INT TERM
 wine "$exe" </dev/null >/dev/null 2>&1 &
 app_pid=$!
 
-title='"Quillmark  3.01"'
+title="\"Quillmark  $(tools/version.sh)\""
 win=""
 for _ in $(seq 1 100); do
   win=$(xwininfo -root -tree 2>/dev/null | grep -F "$title" | awk '{print $1}' | head -n 1 || true)

@@ -14,6 +14,7 @@ source tools/wine-env.sh
 cmake --preset "$QUILL_PRESET" >/dev/null
 cmake --build --preset "$QUILL_PRESET" --target Quillmark quill_probe
 build="build/$QUILL_PRESET"
+main_title="Quillmark  $(tools/version.sh)"
 [ "$QUILL_PRESET" = mingw-i686 ] || echo "screenshots.sh: this machine cannot run 32-bit Wine; using the 64-bit build." >&2
 
 quill_make_prefix shots x11
@@ -75,7 +76,7 @@ trap 'rm -rf "$work"; cleanup' EXIT
 "$QUILL_WINE" "$build/Quillmark.exe" </dev/null >/dev/null 2>&1 &
 app_pid=$!
 probe wait-main
-shot "Quillmark  3.01" docs/screenshot.png
+shot "$main_title" docs/screenshot.png
 
 # The contact sheet: every theme through the theme menu's own commands, named as the menu names
 # them, then the default theme back (10, "Silver White") so the run leaves the usual settings.
@@ -83,10 +84,10 @@ mapfile -t names < <(sed -n '/g_themeNames\[THEME_COUNT\] = {/,/};/p' src/skin/T
                      grep -o 'L"[^"]*"' | sed 's/^L"//; s/"$//')
 [ "${#names[@]}" = 15 ] || { echo "screenshots.sh: found ${#names[@]} theme names, not 15" >&2; exit 1; }
 tiles=()
-settled_sum=$(xwd -silent -id "$(xwininfo -root -tree | grep -F '"Quillmark  3.01"' | awk '{print $1}' | head -n 1)" | md5sum)
+settled_sum=$(xwd -silent -id "$(xwininfo -root -tree | grep -F "\"$main_title\"" | awk '{print $1}' | head -n 1)" | md5sum)
 for i in $(seq 0 14); do
   probe theme "$i"
-  settled "Quillmark  3.01" "$work/theme-$i.png" "$settled_sum"
+  settled "$main_title" "$work/theme-$i.png" "$settled_sum"
   tiles+=(-label "$i  ${names[$i]}" "$work/theme-$i.png")
 done
 probe theme 10
@@ -106,11 +107,11 @@ for n in 1 2 3 4 5 6; do
   dropped+=("C:\\Photos\\Holiday\\$file")
 done
 probe drop "${dropped[@]}"
-shot "Quillmark  3.01" docs/files.png
+shot "$main_title" docs/files.png
 probe click "Set File Time"
 probe click "Apply Changes"
 probe wait-output "--------------------"
-settled "Quillmark  3.01" docs/applied.png
+settled "$main_title" docs/applied.png
 echo "saved docs/applied.png"
 
 probe close

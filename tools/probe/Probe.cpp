@@ -15,6 +15,8 @@
 //   quill_probe wait-output TEXT waits until the output pane holds TEXT
 //
 // Exit code 0 on success, 1 when a window or control is missing or a wait ran out, 2 on bad usage.
+#include "app/Version.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -28,7 +30,7 @@
 
 namespace {
 
-const wchar_t kMainTitle[] = L"Quillmark  3.01";
+const wchar_t* const kMainTitle = kMainWindowTitle;
 const wchar_t kQuestionTitle[] = L"Please select";
 const DWORD kWaitMs = 15000;
 // The theme menu's first command, the file list and the output pane: the window's public ids.
