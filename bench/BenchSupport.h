@@ -73,6 +73,22 @@ inline LARGE_INTEGER Now() {
     return value;
 }
 
+// The files of a flat folder, in the order its enumeration gives them.
+inline std::vector<std::wstring> ListFiles(const std::wstring& folder) {
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                files.push_back(folder + L"\\" + data.cFileName);
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    return files;
+}
+
 // bench/run.sh prepares the folders from outside Wine, where making 100,000 files takes seconds
 // instead of the half hour Wine needs to check each new name against a large folder. It names
 // their parent in QUILL_BENCH_FOLDERS; they hold the same files and are kept for the next
@@ -96,17 +112,7 @@ inline std::wstring MakeFolder(const wchar_t* tag, int count, std::vector<std::w
                                const FILETIME* times = nullptr) {
     if (!PreparedFolderRoot().empty()) {
         const std::wstring folder = PreparedFolderRoot() + L"\\" + std::to_wstring(count);
-        files.clear();
-        WIN32_FIND_DATAW data;
-        HANDLE find = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                    files.push_back(folder + L"\\" + data.cFileName);
-                }
-            } while (::FindNextFileW(find, &data));
-            ::FindClose(find);
-        }
+        files = ListFiles(folder);
         if (files.size() != static_cast<size_t>(count)) {
             Fail("the prepared bench folder does not hold the files it should");
         }
@@ -152,17 +158,7 @@ inline std::wstring MakeFolder(const wchar_t* tag, int count, std::vector<std::w
             Fail("cannot write a bench file");
         }
     }
-    files.clear();
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                files.push_back(folder + L"\\" + data.cFileName);
-            }
-        } while (::FindNextFileW(find, &data));
-        ::FindClose(find);
-    }
+    files = ListFiles(folder);
     if (files.size() != static_cast<size_t>(count)) {
         Fail("the bench folder does not list its files");
     }
