@@ -404,6 +404,18 @@ BOOL CMainDlg::OnNotify(NMHDR* header, LRESULT* result) {
         *result = TRUE;  // no notification per deleted row
         return TRUE;
     }
+    if (header->idFrom == IDC_FILE_LIST && header->code == LVN_GETDISPINFOW) {
+        *result = 0;
+        OnGetRowText(*reinterpret_cast<NMLVDISPINFOW*>(header));
+        return TRUE;
+    }
+    if (header->idFrom == IDC_FILE_LIST && header->code == LVN_ODSTATECHANGED) {
+        // A range selected at once (Shift+click, Shift+arrow): its last row is the one shown,
+        // as when each row of the range reported its own change.
+        *result = 0;
+        ShowRowInfo(reinterpret_cast<const NMLVODSTATECHANGE*>(header)->iTo);
+        return TRUE;
+    }
     if (header->idFrom == IDC_FILE_LIST && header->code == LVN_ITEMCHANGED) {
         *result = 0;
         OnItemChangedFileList(*reinterpret_cast<const NMLISTVIEW*>(header));

@@ -4,6 +4,7 @@
 
 #include "editing/FileBackup.h"
 #include "framework/Controls.h"
+#include "filelist/FileRow.h"
 #include "filelist/PathIndex.h"
 #include "filelist/TimeValues.h"
 #include "framework/Dialog.h"
@@ -50,6 +51,8 @@ public:
     CMacButton m_btnRemove;
     CMacButton m_btnRemoveAll;
     CListCtrl m_listFiles;
+    // The rows the list shows, in order: the list view holds no texts of its own.
+    std::vector<FileRow> m_vecRows;
     CSkinFrameEx m_skin;
     CPathIndex m_arrFiles;
     CMacCheckBox m_chkSetFileTime;
@@ -185,7 +188,12 @@ private:
     RollbackOutcome RollBackFile(const std::wstring& path, const CFileBackup& record);
     // The groups of one row, each lifting the read-only bit as needed; the row's result lines.
     std::wstring ApplyToFile(const std::wstring& path, bool times, bool attributes, bool properties);
-    void FillRowTexts(int row, const std::wstring& path);
+    // The list view asks for a row's text; the row's values are read on the first request.
+    void OnGetRowText(NMLVDISPINFOW& info);
+    // Reads the row's times and attributes unless they are already known.
+    void ReadRowValues(FileRow& row);
+    // Shows the attributes and properties of the file of a row whose selection changed.
+    void ShowRowInfo(int row);
     void ScanFolderLevel(const std::wstring& pattern, std::vector<FolderIdentity>& descent);
     void DeleteSelectedPropertyNames();
 };

@@ -21,7 +21,7 @@ const wchar_t* const CMainDlg::kSeparatorLine =
     L"--------------------------------------------------------------------------------\r\n";
 
 void CMainDlg::OnApplyChanges() {
-    if (m_listFiles.GetItemCount() == 0) {
+    if (m_vecRows.empty()) {
         MacMessageBox(kNoFilesNotice, m_skin.GetTheme());
         return;
     }
@@ -32,7 +32,7 @@ void CMainDlg::OnApplyChanges() {
         MacMessageBox(kNoGroupNotice, m_skin.GetTheme());
         return;
     }
-    const int rows = m_listFiles.GetItemCount();
+    const int rows = static_cast<int>(m_vecRows.size());
     // Saving, applying and refreshing the rows: a third of the bar each.
     CLongWorkProgress progress(L"Applying changes\u2026", 3 * rows, m_skin.GetTheme());
     {
@@ -40,16 +40,18 @@ void CMainDlg::OnApplyChanges() {
         ClearBackup();
         // Every file's state is saved before the pass changes anything: a file named by two
         // rows (listed twice, or in two spellings) keeps the state it had before its first row.
-        for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
-            BackupFile(m_listFiles.GetItemText(row, 0));
+        for (int row = 0; row < rows && static_cast<size_t>(row) < m_vecRows.size(); ++row) {
+            const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
+            BackupFile(path);
             progress.Step(row + 1);
         }
         // Nothing repaints during the pass, so the lines go into the pane in one piece at its
         // end: the same text and scroll position as line by line, without the edit control
         // laying out its growing text once per file.
         std::wstring output;
-        for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
-            output += ApplyToFile(m_listFiles.GetItemText(row, 0), times, attributes, properties);
+        for (int row = 0; row < rows && static_cast<size_t>(row) < m_vecRows.size(); ++row) {
+            const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
+            output += ApplyToFile(path, times, attributes, properties);
             progress.Step(rows + row + 1);
         }
         m_btnUndo.EnableWindow(!m_mapBackup.empty());

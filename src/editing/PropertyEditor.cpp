@@ -6,8 +6,15 @@
 #include "editing/SummaryProperties.h"
 
 void CMainDlg::OnItemChangedFileList(const NMLISTVIEW& change) {
-    if (change.iItem >= 0 && change.iItem < m_listFiles.GetItemCount()) {
-        ShowFileInfo(m_listFiles.GetItemText(change.iItem, 0));
+    // -1 stands for every row at once (clearing the selection), which names no file to show.
+    ShowRowInfo(change.iItem);
+}
+
+void CMainDlg::ShowRowInfo(int row) {
+    if (row >= 0 && static_cast<size_t>(row) < m_vecRows.size()) {
+        // A copy: showing the file pumps messages, and the rows may be rebuilt meanwhile.
+        const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
+        ShowFileInfo(path);
     }
 }
 
@@ -22,19 +29,22 @@ void CMainDlg::ShowFileInfo(const std::wstring& path) {
 }
 
 void CMainDlg::RefreshRows() {
-    // Runs at the end of Apply and Undo, which leave it the rest of their bar.
-    CLongWorkProgress progress(L"Refreshing the list\u2026", m_listFiles.GetItemCount(), m_skin.GetTheme());
-    // One repaint at the end instead of one per changed text.
-    m_listFiles.SetRedraw(false);
-    for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
-        const std::wstring path = m_listFiles.GetItemText(row, 0);
-        FillRowTexts(row, path);
-        if (m_listFiles.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) {
-            ShowFileInfo(path);
-        }
-        progress.Step(row + 1);
+    // Runs at the end of Apply and Undo, which leave it the rest of their bar. Every row's
+    // values are read again when it is next shown; a selected row's file is shown now.
+    const int rows = static_cast<int>(m_vecRows.size());
+    CLongWorkProgress progress(L"Refreshing the list\u2026", rows, m_skin.GetTheme());
+    for (FileRow& row : m_vecRows) {
+        row.m_known = false;
     }
-    m_listFiles.SetRedraw(true);
+    int stepped = 0;
+    for (int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < rows;
+         row = m_listFiles.GetNextItem(row, LVNI_SELECTED)) {
+        const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
+        ShowFileInfo(path);
+        stepped = row + 1;
+        progress.Step(stepped);
+    }
+    progress.Step(rows);
     m_listFiles.Invalidate(true);
 }
 

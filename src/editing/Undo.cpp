@@ -128,13 +128,13 @@ RollbackOutcome CMainDlg::RollBackFile(const std::wstring& path, const CFileBack
 
 void CMainDlg::OnUndoChanges() {
     // Restoring, then refreshing the rows: half the bar each.
-    CLongWorkProgress progress(L"Undoing changes\u2026", 2 * m_listFiles.GetItemCount(), m_skin.GetTheme());
+    CLongWorkProgress progress(L"Undoing changes\u2026", 2 * static_cast<int>(m_vecRows.size()), m_skin.GetTheme());
     {
         CWaitCursor wait;
         // Collected and put into the pane once, as Apply does.
         std::wstring output;
-        for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
-            const std::wstring path = m_listFiles.GetItemText(row, 0);
+        for (int row = 0; static_cast<size_t>(row) < m_vecRows.size(); ++row) {
+            const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
             const auto found = m_mapBackup.find(path);
             if (found == m_mapBackup.end()) {
                 continue;

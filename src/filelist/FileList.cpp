@@ -12,37 +12,50 @@ void CMainDlg::FillFileList() {
     CWaitCursor wait;
     const CFileFilter filter(m_editFilter.GetWindowText(), m_chkCaseSensitive.IsChecked() != FALSE,
                              m_chkExclusive.IsChecked() != FALSE);
-    // One repaint at the end instead of one per row.
-    m_listFiles.SetRedraw(false);
-    m_listFiles.DeleteAllItems();
-    int row = 0;
+    // The rows are only matched here: a row's values are read when the list first shows it.
+    std::vector<FileRow> rows;
     int examined = 0;
     CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()), m_skin.GetTheme());
     for (const std::wstring& path : m_arrFiles) {
         progress.Step(examined++);
-        if (!filter.Shows(path)) {
-            continue;
+        if (filter.Shows(path)) {
+            rows.emplace_back(path);
         }
-        const int inserted = m_listFiles.InsertItem(row, path);
-        if (inserted < 0) {
-            continue;
-        }
-        FillRowTexts(inserted, path);
-        row = inserted + 1;
     }
-    m_listFiles.SetRedraw(true);
+    // Emptied first, so the selection and the scroll position start afresh as for new rows.
+    m_listFiles.DeleteAllItems();
+    m_vecRows = std::move(rows);
+    m_listFiles.SetItemCount(static_cast<int>(m_vecRows.size()));
     m_listFiles.Invalidate(true);
     m_btnUndo.EnableWindow(false);
 }
 
-void CMainDlg::FillRowTexts(int row, const std::wstring& path) {
-    FileStatus status;
-    GetFileStatus(path, status);
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    m_listFiles.SetItemText(row, 1, FormatListTime(status.m_ctime));
-    m_listFiles.SetItemText(row, 2, FormatListTime(status.m_mtime));
-    m_listFiles.SetItemText(row, 3, FormatListTime(status.m_atime));
-    m_listFiles.SetItemText(row, 4, FormatAttributeLetters(attributes));
+void CMainDlg::ReadRowValues(FileRow& row) {
+    if (row.m_known) {
+        return;
+    }
+    GetFileStatus(row.m_path, row.m_status);
+    row.m_attributes = ::GetFileAttributesW(row.m_path.c_str());
+    row.m_known = true;
+}
+
+void CMainDlg::OnGetRowText(NMLVDISPINFOW& info) {
+    if (info.item.iItem < 0 || static_cast<size_t>(info.item.iItem) >= m_vecRows.size()) {
+        return;
+    }
+    FileRow& row = m_vecRows[static_cast<size_t>(info.item.iItem)];
+    if (info.item.iSubItem == 0) {
+        CListCtrl::SetDispInfoText(info, row.m_path);
+        return;
+    }
+    ReadRowValues(row);
+    switch (info.item.iSubItem) {
+        case 1: CListCtrl::SetDispInfoText(info, FormatListTime(row.m_status.m_ctime)); break;
+        case 2: CListCtrl::SetDispInfoText(info, FormatListTime(row.m_status.m_mtime)); break;
+        case 3: CListCtrl::SetDispInfoText(info, FormatListTime(row.m_status.m_atime)); break;
+        case 4: CListCtrl::SetDispInfoText(info, FormatAttributeLetters(row.m_attributes)); break;
+        default: CListCtrl::SetDispInfoText(info, L""); break;
+    }
 }
 
 void CMainDlg::OnFilterChange() {
@@ -64,17 +77,41 @@ void CMainDlg::OnRevertSel() {
 }
 
 void CMainDlg::OnRemove() {
-    for (int row = m_listFiles.GetItemCount() - 1; row >= 0; --row) {
-        if (m_listFiles.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) {
-            m_arrFiles.Remove(m_listFiles.GetItemText(row, 0));
-            m_listFiles.DeleteItem(row);
+    // Each selected row takes one entry of its path out of the master list, last row first; the
+    // rows that stay keep their order, and none of them is selected.
+    std::vector<bool> removed(m_vecRows.size(), false);
+    bool any = false;
+    for (int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED); row >= 0;
+         row = m_listFiles.GetNextItem(row, LVNI_SELECTED)) {
+        if (static_cast<size_t>(row) < m_vecRows.size()) {
+            removed[static_cast<size_t>(row)] = true;
+            any = true;
         }
+    }
+    if (any) {
+        std::vector<FileRow> kept;
+        kept.reserve(m_vecRows.size());
+        for (size_t row = m_vecRows.size(); row-- > 0;) {
+            if (removed[row]) {
+                m_arrFiles.Remove(m_vecRows[row].m_path);
+            }
+        }
+        for (size_t row = 0; row < m_vecRows.size(); ++row) {
+            if (!removed[row]) {
+                kept.push_back(std::move(m_vecRows[row]));
+            }
+        }
+        m_listFiles.SetItemState(-1, 0, LVIS_SELECTED);
+        m_vecRows = std::move(kept);
+        m_listFiles.SetItemCount(static_cast<int>(m_vecRows.size()), LVSICF_NOSCROLL);
+        m_listFiles.Invalidate(true);
     }
     m_btnUndo.EnableWindow(false);
 }
 
 void CMainDlg::OnRemoveAll() {
     m_listFiles.DeleteAllItems();
+    m_vecRows.clear();
     m_arrFiles.RemoveAll();
     m_btnUndo.EnableWindow(false);
 }

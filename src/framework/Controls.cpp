@@ -2,6 +2,7 @@
 
 #include "framework/Abi.h"
 
+#include <algorithm>
 #include <vector>
 
 QUILL_CHECK_SYSTEM_SIZE(LVITEMW, 60, 88);
@@ -76,6 +77,17 @@ int CListCtrl::InsertItem(int index, const std::wstring& text) {
     item.iItem = index;
     item.pszText = const_cast<wchar_t*>(text.c_str());
     return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void CListCtrl::SetDispInfoText(NMLVDISPINFOW& info, const std::wstring& text) {
+    if (!(info.item.mask & LVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0) {
+        return;
+    }
+    // A cut text fills the buffer, which tells GetItemText to ask again with a larger one.
+    const size_t room = static_cast<size_t>(info.item.cchTextMax) - 1;
+    const size_t length = std::min(text.size(), room);
+    text.copy(info.item.pszText, length);
+    info.item.pszText[length] = L'\0';
 }
 
 bool CListCtrl::SetItemText(int index, int subItem, const std::wstring& text) {

@@ -49,6 +49,12 @@ public:
     DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     int InsertItem(int index, const std::wstring& text);
+    // An owner-data list: the number of rows the program holds; flags are LVSICF_*.
+    bool SetItemCount(int count, DWORD flags = 0) {
+        return SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), static_cast<LPARAM>(flags)) != 0;
+    }
+    // Answers LVN_GETDISPINFO's text request, cut to the buffer the list view gave.
+    static void SetDispInfoText(NMLVDISPINFOW& info, const std::wstring& text);
     bool SetItemText(int index, int subItem, const std::wstring& text);
     std::wstring GetItemText(int index, int subItem) const;
     bool DeleteItem(int index) { return SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(index)) != 0; }
