@@ -139,4 +139,95 @@ TEST_F(FileListTest, AFilterThatHidesEverythingLeavesNoRows) {
     EXPECT_FALSE(dlg->m_btnUndo.IsWindowEnabled());
 }
 
+TEST_F(FileListTest, EachRowOfALargeFolderShowsItsOwnFile) {
+    const std::wstring folder = P(L"many");
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    constexpr int kFiles = 10000;
+    for (int i = 0; i < kFiles; ++i) {
+        ASSERT_TRUE(WriteTestFile(folder + L"\\f" + std::to_wstring(i) + L".txt", "x"));
+    }
+    dlg->ScanFolder(folder + L"\\*.*");
+    dlg->FillFileList();
+    ASSERT_EQ(dlg->m_listFiles.GetItemCount(), kFiles);
+    // The first, a middle and the last row each get a time of their own and a read-only bit;
+    // their neighbours keep what they had, so a row answered with another row's file shows.
+    struct Case { int row; TimeSeconds mtime; };
+    const Case cases[] = {{0, 1052204889}, {kFiles / 2, 1052291289}, {kFiles - 1, 1052377689}};
+    std::vector<std::wstring> paths;
+    for (const Case& c : cases) {
+        paths.push_back(dlg->m_listFiles.GetItemText(c.row, 0));
+        FileStatus status;
+        status.m_mtime = c.mtime;
+        ASSERT_TRUE(WriteFileStatus(paths.back(), status));
+        ASSERT_TRUE(::SetFileAttributesW(paths.back().c_str(), FILE_ATTRIBUTE_READONLY));
+    }
+    dlg->FillFileList();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const int row = cases[i].row;
+        SCOPED_TRACE(row);
+        EXPECT_EQ(dlg->m_listFiles.GetItemText(row, 0), paths[i]);
+        EXPECT_EQ(dlg->m_listFiles.GetItemText(row, 2), FormatListTime(cases[i].mtime));
+        EXPECT_EQ(dlg->m_listFiles.GetItemText(row, 4), L"RA");
+        const int neighbour = row == 0 ? 1 : row - 1;
+        EXPECT_NE(dlg->m_listFiles.GetItemText(neighbour, 2), FormatListTime(cases[i].mtime));
+        EXPECT_EQ(dlg->m_listFiles.GetItemText(neighbour, 4), L"A");
+        ::SetFileAttributesW(paths[i].c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST_F(FileListTest, AShownRowKeepsItsValuesUntilTheRefresh) {
+    Drop({P(L"a.txt")});
+    const std::wstring before = RowTexts(2)[0];
+    FileStatus status;
+    status.m_mtime = 1052204889;
+    ASSERT_TRUE(WriteFileStatus(P(L"a.txt"), status));
+    EXPECT_EQ(RowTexts(2)[0], before) << "read when first shown, kept until the refresh";
+    dlg->RefreshRows();
+    EXPECT_EQ(RowTexts(2)[0], FormatListTime(status.m_mtime));
+}
+
+TEST_F(FileListTest, RemoveUnderTheFilterTakesOneEntryPerRow) {
+    struct Case {
+        const wchar_t* filter;
+        bool exclusive;
+        std::vector<int> selected;
+        std::vector<const wchar_t*> rowsAfter;    // under the filter
+        std::vector<const wchar_t*> masterAfter;  // the filter cleared shows these
+    };
+    const Case cases[] = {
+        // The second a.txt row takes the first a.txt entry; the row that stays names the other.
+        {L"*.txt", false, {1}, {L"a.txt"}, {L"c.log", L"a.txt"}},
+        {L"*.txt", false, {0, 1}, {}, {L"c.log"}},
+        // Exclusive: the a.txt rows hide, and removing c.log leaves them in the master list.
+        {L"*.txt", true, {0}, {}, {L"a.txt", L"a.txt"}},
+        {L"*.log|*.txt", true, {}, {}, {L"a.txt", L"c.log", L"a.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.filter << (c.exclusive ? " exclusive" : ""));
+        dlg->OnRemoveAll();
+        dlg->m_chkExclusive.SetChecked(c.exclusive ? TRUE : FALSE);
+        Drop({P(L"a.txt"), P(L"c.log"), P(L"a.txt")});
+        SetFilter(c.filter);
+        SelectRows(c.selected);
+        dlg->OnRemove();
+        std::vector<std::wstring> rows;
+        for (const wchar_t* name : c.rowsAfter) {
+            rows.push_back(P(name));
+        }
+        EXPECT_EQ(RowTexts(0), rows);
+        EXPECT_EQ(dlg->m_listFiles.GetSelectedCount(), 0);
+        dlg->m_chkExclusive.SetChecked(FALSE);
+        SetFilter(L"");
+        std::vector<std::wstring> master;
+        for (const wchar_t* name : c.masterAfter) {
+            master.push_back(P(name));
+        }
+        EXPECT_EQ(MasterList(), master);
+        EXPECT_EQ(RowTexts(0), master);
+        if (!master.empty()) {
+            EXPECT_EQ(RowTexts(4).back(), L"A") << "the rows that stay read their own file";
+        }
+    }
+}
+
 }  // namespace
