@@ -55,6 +55,9 @@ public:
     std::vector<FileRow> m_vecRows;
     CSkinFrameEx m_skin;
     CPathIndex m_arrFiles;
+    // What the last folder scan's search said of each path it added, for the fill that follows
+    // it; the rows it does not cover read their files when shown.
+    std::unordered_map<std::wstring, RowValues> m_mapScannedValues;
     CMacCheckBox m_chkSetFileTime;
     CMacCheckBox m_chkSetFileAttributes;
     CMacCheckBox m_chkOtherProperties;
@@ -191,7 +194,7 @@ private:
     // The list view asks for a row's text; the row's values are read on the first request.
     void OnGetRowText(NMLVDISPINFOW& info);
     // Reads the row's times and attributes unless they are already known.
-    void ReadRowValues(FileRow& row);
+    const RowValues& ReadRowValues(FileRow& row);
     // Shows the attributes and properties of the file of a row whose selection changed.
     void ShowRowInfo(int row);
     void ScanFolderLevel(const std::wstring& pattern, std::vector<FolderIdentity>& descent);

@@ -34,7 +34,7 @@ void CMainDlg::RefreshRows() {
     const int rows = static_cast<int>(m_vecRows.size());
     CLongWorkProgress progress(L"Refreshing the list\u2026", rows, m_skin.GetTheme());
     for (FileRow& row : m_vecRows) {
-        row.m_known = false;
+        row.m_values.reset();
     }
     int stepped = 0;
     for (int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < rows;

@@ -3,6 +3,7 @@
 
 #include "app/MainDlg.h"
 #include "dialogs/LongWorkProgress.h"
+#include "filelist/FileStatus.h"
 #include "framework/Abi.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
@@ -300,6 +301,9 @@ void CMainDlg::ScanFolderLevel(const std::wstring& pattern, std::vector<FolderId
                 continue;
             }
             m_arrFiles.Append(path);
+            if (StatusReadFindsPathAsGiven(path)) {
+                m_mapScannedValues[path] = RowValues{StatusFromFindData(data), data.dwFileAttributes};
+            }
         } while (::FindNextFileW(find, &data));
         ::FindClose(find);
     }

@@ -12,16 +12,22 @@ void CMainDlg::FillFileList() {
     CWaitCursor wait;
     const CFileFilter filter(m_editFilter.GetWindowText(), m_chkCaseSensitive.IsChecked() != FALSE,
                              m_chkExclusive.IsChecked() != FALSE);
-    // The rows are only matched here: a row's values are read when the list first shows it.
+    // The rows are only matched here: a row's values are read when the list first shows it,
+    // unless the folder scan just before this fill has them already.
     std::vector<FileRow> rows;
     int examined = 0;
     CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()), m_skin.GetTheme());
     for (const std::wstring& path : m_arrFiles) {
         progress.Step(examined++);
         if (filter.Shows(path)) {
-            rows.emplace_back(path);
+            FileRow& row = rows.emplace_back(path);
+            if (const auto scanned = m_mapScannedValues.find(path); scanned != m_mapScannedValues.end()) {
+                row.m_values = scanned->second;
+            }
         }
     }
+    // Kept no longer: a later fill shows what the disk says then.
+    m_mapScannedValues = {};
     // Emptied first, so the selection and the scroll position start afresh as for new rows.
     m_listFiles.DeleteAllItems();
     m_vecRows = std::move(rows);
@@ -30,13 +36,13 @@ void CMainDlg::FillFileList() {
     m_btnUndo.EnableWindow(false);
 }
 
-void CMainDlg::ReadRowValues(FileRow& row) {
-    if (row.m_known) {
-        return;
+const RowValues& CMainDlg::ReadRowValues(FileRow& row) {
+    if (!row.m_values) {
+        RowValues& values = row.m_values.emplace();
+        GetFileStatus(row.m_path, values.m_status);
+        values.m_attributes = ::GetFileAttributesW(row.m_path.c_str());
     }
-    GetFileStatus(row.m_path, row.m_status);
-    row.m_attributes = ::GetFileAttributesW(row.m_path.c_str());
-    row.m_known = true;
+    return *row.m_values;
 }
 
 void CMainDlg::OnGetRowText(NMLVDISPINFOW& info) {
@@ -48,12 +54,12 @@ void CMainDlg::OnGetRowText(NMLVDISPINFOW& info) {
         CListCtrl::SetDispInfoText(info, row.m_path);
         return;
     }
-    ReadRowValues(row);
+    const RowValues& values = ReadRowValues(row);
     switch (info.item.iSubItem) {
-        case 1: CListCtrl::SetDispInfoText(info, FormatListTime(row.m_status.m_ctime)); break;
-        case 2: CListCtrl::SetDispInfoText(info, FormatListTime(row.m_status.m_mtime)); break;
-        case 3: CListCtrl::SetDispInfoText(info, FormatListTime(row.m_status.m_atime)); break;
-        case 4: CListCtrl::SetDispInfoText(info, FormatAttributeLetters(row.m_attributes)); break;
+        case 1: CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_ctime)); break;
+        case 2: CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_mtime)); break;
+        case 3: CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_atime)); break;
+        case 4: CListCtrl::SetDispInfoText(info, FormatAttributeLetters(values.m_attributes)); break;
         default: CListCtrl::SetDispInfoText(info, L""); break;
     }
 }

@@ -6,14 +6,19 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+
+// What a row shows besides its path.
+struct RowValues {
+    FileStatus m_status;
+    DWORD m_attributes = INVALID_FILE_ATTRIBUTES;
+};
 
 struct FileRow {
     std::wstring m_path;
-    FileStatus m_status;
-    DWORD m_attributes = INVALID_FILE_ATTRIBUTES;
-    // Whether m_status and m_attributes hold what the disk said; false until first shown.
-    bool m_known = false;
+    // Empty until the row is first shown, unless the folder scan that added it already said.
+    std::optional<RowValues> m_values;
 
     explicit FileRow(std::wstring path) : m_path(std::move(path)) {}
 };

@@ -57,15 +57,29 @@ bool GetFileStatus(const std::wstring& path, FileStatus& status) {
         return false;
     }
     ::FindClose(find);
+    status = StatusFromFindData(data);
+    return true;
+}
 
+FileStatus StatusFromFindData(const WIN32_FIND_DATAW& data) {
     // A time the program cannot hold is still a time the file has: it is marked, not a failed
     // read, so the callers write the file's other times and leave that one alone.
     const auto take = [](const FILETIME& time) { return ReadFileTime(time).value_or(kUnrepresentableTime); };
+    FileStatus status;
     status.m_ctime = take(data.ftCreationTime);
     status.m_mtime = take(data.ftLastWriteTime);
     status.m_atime = take(data.ftLastAccessTime);
     FillMissingTimes(status);
-    return true;
+    return status;
+}
+
+bool StatusReadFindsPathAsGiven(const std::wstring& path) {
+    if (path.empty() || path.size() >= MAX_PATH) {
+        return false;
+    }
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return length == path.size() && path.compare(0, path.size(), full, length) == 0;
 }
 
 std::optional<FILETIME> TimeToFileTime(TimeSeconds t) {

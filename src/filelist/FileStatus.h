@@ -22,6 +22,14 @@ constexpr bool IsAbsentTime(TimeSeconds t) {
 // is filled with kUnrepresentableTime.
 bool GetFileStatus(const std::wstring& path, FileStatus& status);
 
+// The three times a search result gives, as GetFileStatus fills them.
+FileStatus StatusFromFindData(const WIN32_FIND_DATAW& data);
+
+// Whether GetFileStatus of the path looks up the path exactly as spelt, so a folder search's
+// entry for it says what the read would: not so for a path too long to read, or one the
+// platform rewrites first (a trailing dot or space, a "..", a forward slash).
+bool StatusReadFindsPathAsGiven(const std::wstring& path);
+
 // Writes the times of a regular file; an absent time is left as the file has it, and a status
 // whose last-write time is 0 writes nothing. The attributes are left as they are.
 bool WriteFileStatus(const std::wstring& path, const FileStatus& status);

@@ -6,6 +6,8 @@
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
 
+#include <algorithm>
+
 namespace {
 
 class FileListTest : public MainDlgFixture {
@@ -173,6 +175,36 @@ TEST_F(FileListTest, EachRowOfALargeFolderShowsItsOwnFile) {
         EXPECT_EQ(dlg->m_listFiles.GetItemText(neighbour, 4), L"A");
         ::SetFileAttributesW(paths[i].c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+}
+
+TEST_F(FileListTest, AFolderScanShowsWhatReadingEachFileShows) {
+    const std::wstring sub = P(L"sub");
+    ASSERT_TRUE(::CreateDirectoryW(sub.c_str(), nullptr));
+    ASSERT_TRUE(WriteTestFile(sub + L"\\inner.txt", "x"));
+    ASSERT_TRUE(::SetFileAttributesW(P(L"a.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(::SetFileAttributesW(P(L"c.log").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    FileStatus status;
+    status.m_mtime = 1052204889;
+    ASSERT_TRUE(WriteFileStatus(P(L"b.txt"), status));
+    dlg->m_chkSubDir.SetChecked(TRUE);
+    dlg->m_chkIncludePath.SetChecked(TRUE);
+    dlg->ScanFolder(P(L"*.*"));
+    dlg->FillFileList();
+    ASSERT_EQ(dlg->m_listFiles.GetItemCount(), 5);
+    std::vector<std::vector<std::wstring>> scanned;
+    for (int column = 1; column <= 4; ++column) {
+        scanned.push_back(RowTexts(column));
+    }
+    const std::vector<std::wstring> paths = RowTexts(0);
+    const auto b = std::find(paths.begin(), paths.end(), P(L"b.txt"));
+    ASSERT_NE(b, paths.end());
+    EXPECT_EQ(scanned[1][static_cast<size_t>(b - paths.begin())], FormatListTime(status.m_mtime));
+    dlg->FillFileList();  // a fill of its own reads every row from the disk
+    for (int column = 1; column <= 4; ++column) {
+        SCOPED_TRACE(column);
+        EXPECT_EQ(RowTexts(column), scanned[static_cast<size_t>(column - 1)]);
+    }
+    ::SetFileAttributesW(P(L"a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileListTest, AShownRowKeepsItsValuesUntilTheRefresh) {
