@@ -207,17 +207,6 @@ TEST_F(FileListTest, AFolderScanShowsWhatReadingEachFileShows) {
     ::SetFileAttributesW(P(L"a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(FileListTest, AShownRowKeepsItsValuesUntilTheRefresh) {
-    Drop({P(L"a.txt")});
-    const std::wstring before = RowTexts(2)[0];
-    FileStatus status;
-    status.m_mtime = 1052204889;
-    ASSERT_TRUE(WriteFileStatus(P(L"a.txt"), status));
-    EXPECT_EQ(RowTexts(2)[0], before) << "read when first shown, kept until the refresh";
-    dlg->RefreshRows();
-    EXPECT_EQ(RowTexts(2)[0], FormatListTime(status.m_mtime));
-}
-
 TEST_F(FileListTest, RemoveUnderTheFilterTakesOneEntryPerRow) {
     struct Case {
         const wchar_t* filter;

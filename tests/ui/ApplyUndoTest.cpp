@@ -206,6 +206,26 @@ TEST_F(ApplyUndoTest, UndoRestoresEverythingEvenForAFileTheApplyMadeReadOnly) {
     }
 }
 
+TEST_F(ApplyUndoTest, ApplyAndUndoShowWhatChangedOnDiskSinceTheRowsWereRead) {
+    ASSERT_EQ(dlg->m_listFiles.GetItemText(1, 2), FormatListTime(kOld));
+    const auto changeOutside = [this](TimeSeconds mtime) {
+        FileStatus status;
+        status.m_mtime = mtime;
+        ASSERT_TRUE(WriteFileStatus(second, status));
+    };
+    changeOutside(kNew);
+    EXPECT_EQ(dlg->m_listFiles.GetItemText(1, 2), FormatListTime(kOld)) << "a shown row keeps what it read";
+    Click(IDC_SET_FILE_ATTRIBUTES);
+    Click(IDC_HIDDEN);
+    Click(IDC_APPLY);
+    EXPECT_EQ(dlg->m_listFiles.GetItemText(1, 2), FormatListTime(kNew));
+    EXPECT_EQ(dlg->m_listFiles.GetItemText(1, 4), L"HA");
+    changeOutside(kOld + 60);
+    Click(IDC_UNDO);
+    EXPECT_EQ(dlg->m_listFiles.GetItemText(1, 2), FormatListTime(kOld + 60));
+    EXPECT_EQ(dlg->m_listFiles.GetItemText(1, 4), L"A");
+}
+
 TEST_F(ApplyUndoTest, ASecondApplyReplacesTheRecords) {
     Click(IDC_SET_FILE_ATTRIBUTES);
     Click(IDC_HIDDEN);
