@@ -197,6 +197,9 @@ private:
     const RowValues& ReadRowValues(FileRow& row);
     // Shows the attributes and properties of the file of a row whose selection changed.
     void ShowRowInfo(int row);
+    // Select All and RevertSel: sets each row's selection to what `wantSelected` makes of it.
+    void SetEachRowSelected(bool (*wantSelected)(bool selectedNow));
+    bool m_bSettingEachRow = false;
     void ScanFolderLevel(const std::wstring& pattern, std::vector<FolderIdentity>& descent);
     void DeleteSelectedPropertyNames();
 };

@@ -7,7 +7,9 @@
 
 void CMainDlg::OnItemChangedFileList(const NMLISTVIEW& change) {
     // -1 stands for every row at once (clearing the selection), which names no file to show.
-    ShowRowInfo(change.iItem);
+    if (!m_bSettingEachRow) {
+        ShowRowInfo(change.iItem);
+    }
 }
 
 void CMainDlg::ShowRowInfo(int row) {

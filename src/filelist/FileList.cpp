@@ -70,16 +70,27 @@ void CMainDlg::OnFilterChange() {
 }
 
 void CMainDlg::OnSelectAll() {
-    for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
-        m_listFiles.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
-    }
+    SetEachRowSelected([](bool) { return true; });
 }
 
 void CMainDlg::OnRevertSel() {
+    SetEachRowSelected([](bool selected) { return !selected; });
+}
+
+void CMainDlg::SetEachRowSelected(bool (*wantSelected)(bool selectedNow)) {
+    // The boxes end up showing the file of the last row whose selection changed, as they would
+    // if each change showed its own; that file is read once, not once per row.
+    int lastChanged = -1;
+    m_bSettingEachRow = true;
     for (int row = 0; row < m_listFiles.GetItemCount(); ++row) {
         const bool selected = (m_listFiles.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
-        m_listFiles.SetItemState(row, selected ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+        if (wantSelected(selected) != selected) {
+            m_listFiles.SetItemState(row, selected ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+            lastChanged = row;
+        }
     }
+    m_bSettingEachRow = false;
+    ShowRowInfo(lastChanged);
 }
 
 void CMainDlg::OnRemove() {

@@ -131,6 +131,17 @@ TEST_F(FileListTest, SelectAllAndRevertSel) {
     EXPECT_EQ(dlg->m_listFiles.GetItemState(1, LVIS_SELECTED), 0u);
     Click(IDC_SELECT_ALL);
     EXPECT_EQ(dlg->m_listFiles.GetSelectedCount(), 3);
+
+    // The boxes show the file of the last row whose selection changed.
+    ASSERT_TRUE(::SetFileAttributesW(P(L"b.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(::SetFileAttributesW(P(L"c.log").c_str(), FILE_ATTRIBUTE_READONLY));
+    SelectRows({2});
+    Click(IDC_SELECT_ALL);
+    EXPECT_TRUE(dlg->m_chkHidden.IsChecked()) << "b.txt, as c.log stayed selected";
+    EXPECT_FALSE(dlg->m_chkReadOnly.IsChecked());
+    Click(IDC_REVERT_SEL);
+    EXPECT_TRUE(dlg->m_chkReadOnly.IsChecked()) << "c.log";
+    ::SetFileAttributesW(P(L"c.log").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileListTest, AFilterThatHidesEverythingLeavesNoRows) {
