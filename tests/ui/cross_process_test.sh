@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Drives a running Quillmark from another process with quill_probe, as an accessibility tool would:
-# the check boxes read back their real state, the exit question can be read, ticked and answered,
+# the check boxes read back their real state, the file list's rows and their selection read back
+# what the program holds, the exit question can be read, ticked and answered,
 # and a ticked "Do not show me this dialog again." lets the next close end the program at once.
 # Usage: cross_process_test.sh Quillmark.exe quill_probe.exe (run by ctest, null graphics driver).
 set -uo pipefail
@@ -25,6 +26,7 @@ for file in QMK.cfg settings.cfg; do
   [ -e "$settings/$file" ] && mv -f "$settings/$file" "$settings/$file.before-probe-test"
 done
 
+rows_dir="$WINEPREFIX/drive_c/quill-probe-rows"
 app_pid=""
 cleanup() {
   if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
@@ -34,6 +36,7 @@ cleanup() {
   fi
   rm -f "$settings/QMK.cfg" "$settings/settings.cfg"
   restore_settings
+  rm -rf "$rows_dir"
 }
 trap cleanup EXIT
 
@@ -77,6 +80,25 @@ EOF
 )
 step checks
 expect "check boxes of the main window" "$expected_checks" "$(sort <<<"$out")"
+
+# The file list as an outside tool reads it: the program holds the rows and the list asks it for
+# each text. SelectAll is posted, so the rows are read until its selection shows.
+rm -rf "$rows_dir"
+mkdir -p "$rows_dir" && printf x >"$rows_dir/a.txt" && printf x >"$rows_dir/b.log"
+touch -d '2003-05-06 07:08:09 UTC' "$rows_dir/a.txt"
+touch -d '2015-03-04 05:06:07 UTC' "$rows_dir/b.log"
+step drop 'C:\quill-probe-rows\a.txt' 'C:\quill-probe-rows\b.log'
+step click SelectAll
+# Columns: selected, path, created (what the file system says), modified, accessed, attributes.
+expected_rows=$'1\tC:\\quill-probe-rows\\a.txt\t05/06/03 07:08:09\t05/06/03 07:08:09\tA
+1\tC:\\quill-probe-rows\\b.log\t03/04/15 05:06:07\t03/04/15 05:06:07\tA'
+for _ in $(seq 1 50); do
+  step rows
+  rows=$(cut -f1,2,4- <<<"$out")
+  [ "$rows" = "$expected_rows" ] && break
+  sleep 0.1
+done
+expect "the rows after SelectAll" "$expected_rows" "$rows"
 
 step close
 step wait-question

@@ -11,6 +11,8 @@
 //   quill_probe wait-gone [question]  waits until the main window (or the question) has gone
 //   quill_probe theme N          carries out the theme menu's command for theme N (0-14) and repaints
 //   quill_probe drop PATH...     drops files on the main window, as the shell does; waits for the rows
+//   quill_probe rows             every row of the file list: "<1 if selected, else 0>" and its five
+//                                texts, separated by tabs
 //   quill_probe click TEXT       clicks the main window's button or check box with that text
 //   quill_probe wait-output TEXT waits until the output pane holds TEXT
 //
@@ -202,6 +204,52 @@ int DropFiles(HWND main, DWORD process, const std::vector<std::wstring>& paths) 
     return 0;
 }
 
+// A list view answers LVM_GETITEMTEXTW by writing into the memory the message points at, in its
+// own process: the item and its text buffer are placed there and read back.
+int PrintRows(HWND main, DWORD process) {
+    HWND list = ::GetDlgItem(main, kFileListId);
+    const int rows = Rows(main);
+    if (!list || rows < 0) {
+        return Missing(L"the file list");
+    }
+    constexpr int kColumns = 5;
+    constexpr int kTextChars = 1024;
+    HANDLE target = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+    if (!target) {
+        return Missing(L"access to the program's process");
+    }
+    const size_t size = sizeof(LVITEMW) + kTextChars * sizeof(wchar_t);
+    auto* remote = static_cast<unsigned char*>(::VirtualAllocEx(target, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    int status = remote ? 0 : Missing(L"memory in the program's process");
+    for (int row = 0; status == 0 && row < rows; ++row) {
+        DWORD_PTR state = 0;
+        Send(list, LVM_GETITEMSTATE, row, LVIS_SELECTED, &state);
+        std::wprintf(L"%d", (state & LVIS_SELECTED) ? 1 : 0);
+        for (int column = 0; status == 0 && column < kColumns; ++column) {
+            LVITEMW item = {};
+            item.iSubItem = column;
+            item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+            item.cchTextMax = kTextChars;
+            wchar_t text[kTextChars] = {};
+            DWORD_PTR length = 0;
+            if (!::WriteProcessMemory(target, remote, &item, sizeof item, nullptr) ||
+                !Send(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote), &length) ||
+                !::ReadProcessMemory(target, item.pszText, text, sizeof text, nullptr)) {
+                status = 1;
+                break;
+            }
+            text[kTextChars - 1] = L'\0';
+            std::wprintf(L"\t%ls", text);
+        }
+        std::wprintf(L"\n");
+    }
+    if (remote) {
+        ::VirtualFreeEx(target, remote, 0, MEM_RELEASE);
+    }
+    ::CloseHandle(target);
+    return status;
+}
+
 int Run(const std::wstring& command, const std::wstring& argument, const std::vector<std::wstring>& more) {
     HWND main = FindTop(kMainTitle, 0);
     if (command == L"wait-main") {
@@ -249,6 +297,9 @@ int Run(const std::wstring& command, const std::wstring& argument, const std::ve
         std::vector<std::wstring> paths{argument};
         paths.insert(paths.end(), more.begin(), more.end());
         return DropFiles(main, process, paths);
+    }
+    if (command == L"rows") {
+        return PrintRows(main, process);
     }
     if (command == L"click") {
         FindByText find{&argument, nullptr};
@@ -324,7 +375,7 @@ int Run(const std::wstring& command, const std::wstring& argument, const std::ve
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
         std::fwprintf(stderr, L"usage: quill_probe checks|close|wait-question|tick|answer yes|no|wait-main|"
-                              L"wait-gone [question]|theme N|drop PATH...|click TEXT|wait-output TEXT\n");
+                              L"wait-gone [question]|theme N|drop PATH...|rows|click TEXT|wait-output TEXT\n");
         return 2;
     }
     const std::vector<std::wstring> more(argv + (argc > 3 ? 3 : argc), argv + argc);
