@@ -32,20 +32,19 @@ void CMainDlg::ShowFileInfo(const std::wstring& path) {
 
 void CMainDlg::RefreshRows() {
     // Runs at the end of Apply and Undo, which leave it the rest of their bar. Every row's
-    // values are read again when it is next shown; a selected row's file is shown now.
+    // values are read again when it is next shown; the boxes show the file of the last selected
+    // row afresh.
     const int rows = static_cast<int>(m_vecRows.size());
     CLongWorkProgress progress(L"Refreshing the list\u2026", rows, m_skin.GetTheme());
     for (FileRow& row : m_vecRows) {
         row.m_values.reset();
     }
-    int stepped = 0;
+    int lastSelected = -1;
     for (int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < rows;
          row = m_listFiles.GetNextItem(row, LVNI_SELECTED)) {
-        const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
-        ShowFileInfo(path);
-        stepped = row + 1;
-        progress.Step(stepped);
+        lastSelected = row;
     }
+    ShowRowInfo(lastSelected);
     progress.Step(rows);
     m_listFiles.Invalidate(true);
 }

@@ -12,24 +12,31 @@ void CMainDlg::FillFileList() {
     CWaitCursor wait;
     const CFileFilter filter(m_editFilter.GetWindowText(), m_chkCaseSensitive.IsChecked() != FALSE,
                              m_chkExclusive.IsChecked() != FALSE);
+    // Emptied first, so the selection and the scroll position start afresh as for new rows, and
+    // the old rows are gone before the new ones take their memory.
+    m_listFiles.DeleteAllItems();
+    m_vecRows = {};
     // The rows are only matched here: a row's values are read when the list first shows it,
-    // unless the folder scan just before this fill has them already.
+    // unless the folder scan just before this fill has them already; such a row takes over the
+    // scan's copy of its path.
     std::vector<FileRow> rows;
+    rows.reserve(m_arrFiles.GetSize());
     int examined = 0;
     CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()), m_skin.GetTheme());
     for (const std::wstring& path : m_arrFiles) {
         progress.Step(examined++);
-        if (filter.Shows(path)) {
-            FileRow& row = rows.emplace_back(path);
-            if (const auto scanned = m_mapScannedValues.find(path); scanned != m_mapScannedValues.end()) {
-                row.m_values = scanned->second;
-            }
+        if (!filter.Shows(path)) {
+            continue;
+        }
+        if (auto scanned = m_mapScannedValues.extract(path)) {
+            rows.emplace_back(std::move(scanned.key())).m_values = scanned.mapped();
+        } else {
+            rows.emplace_back(path);
         }
     }
     // Kept no longer: a later fill shows what the disk says then.
     m_mapScannedValues = {};
-    // Emptied first, so the selection and the scroll position start afresh as for new rows.
-    m_listFiles.DeleteAllItems();
+    rows.shrink_to_fit();
     m_vecRows = std::move(rows);
     m_listFiles.SetItemCount(static_cast<int>(m_vecRows.size()));
     m_listFiles.Invalidate(true);

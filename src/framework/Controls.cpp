@@ -71,14 +71,6 @@ DWORD CListCtrl::SetExtendedStyle(DWORD style, DWORD mask) {
     return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, mask, static_cast<LPARAM>(style)));
 }
 
-int CListCtrl::InsertItem(int index, const std::wstring& text) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
 void CListCtrl::SetDispInfoText(NMLVDISPINFOW& info, const std::wstring& text) {
     if (!(info.item.mask & LVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0) {
         return;
@@ -88,13 +80,6 @@ void CListCtrl::SetDispInfoText(NMLVDISPINFOW& info, const std::wstring& text) {
     const size_t length = std::min(text.size(), room);
     text.copy(info.item.pszText, length);
     info.item.pszText[length] = L'\0';
-}
-
-bool CListCtrl::SetItemText(int index, int subItem, const std::wstring& text) {
-    LVITEMW item{};
-    item.iSubItem = subItem;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    return SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
 std::wstring CListCtrl::GetItemText(int index, int subItem) const {

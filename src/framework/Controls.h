@@ -48,23 +48,18 @@ public:
     DWORD SetExtendedStyle(DWORD style, DWORD mask = 0);
     DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
-    int InsertItem(int index, const std::wstring& text);
     // An owner-data list: the number of rows the program holds; flags are LVSICF_*.
     bool SetItemCount(int count, DWORD flags = 0) {
         return SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), static_cast<LPARAM>(flags)) != 0;
     }
     // Answers LVN_GETDISPINFO's text request, cut to the buffer the list view gave.
     static void SetDispInfoText(NMLVDISPINFOW& info, const std::wstring& text);
-    bool SetItemText(int index, int subItem, const std::wstring& text);
     std::wstring GetItemText(int index, int subItem) const;
-    bool DeleteItem(int index) { return SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(index)) != 0; }
     bool DeleteAllItems() { return SendMessage(LVM_DELETEALLITEMS) != 0; }
     UINT GetItemState(int index, UINT mask) const;
     bool SetItemState(int index, UINT state, UINT mask);
     int GetNextItem(int start, UINT flags) const;
     int GetSelectedCount() const { return static_cast<int>(SendMessage(LVM_GETSELECTEDCOUNT)); }
-    // Switches repainting off around a batch of changes.
-    void SetRedraw(bool redraw) { SendMessage(WM_SETREDRAW, redraw ? TRUE : FALSE); }
 };
 
 class CDateTimeCtrl : public CWnd {
