@@ -2,6 +2,8 @@
 
 #include "framework/Abi.h"
 
+#include <vector>
+
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
 
 CDialog::~CDialog() {
@@ -97,7 +99,60 @@ void CDialog::EndDialog(int result) {
     }
 }
 
+namespace {
+
+bool IsArrowKey(WPARAM key) {
+    return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+}
+
+}  // namespace
+
+HWND NextTabStopInGroup(HWND control, bool previous) {
+    const auto style = [](HWND hwnd) { return static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE)); };
+    HWND first = control;
+    while (!(style(first) & WS_GROUP)) {
+        const HWND before = ::GetWindow(first, GW_HWNDPREV);
+        if (!before) {
+            break;
+        }
+        first = before;
+    }
+    std::vector<HWND> stops;
+    size_t at = 0;
+    for (HWND sibling = first; sibling; sibling = ::GetWindow(sibling, GW_HWNDNEXT)) {
+        if (sibling != first && (style(sibling) & WS_GROUP)) {
+            break;
+        }
+        if (sibling == control) {
+            at = stops.size();
+            stops.push_back(sibling);
+        } else if ((style(sibling) & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE)) {
+            stops.push_back(sibling);
+        }
+    }
+    if (stops.empty() || stops[at] != control) {
+        return control;
+    }
+    const size_t count = stops.size();
+    return stops[(at + (previous ? count - 1 : 1)) % count];
+}
+
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_KEYDOWN && IsArrowKey(msg->wParam)) {
+        // The arrow keys move among the tab stops of the focused control's group and never leave
+        // it: the dialog manager's own walk also stops on labels, group boxes and the title
+        // bar's buttons.
+        const HWND focus = ::GetFocus();
+        if (focus && ::GetParent(focus) == m_hWnd &&
+            !(::SendMessageW(focus, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)) & DLGC_WANTARROWS)) {
+            const bool previous = msg->wParam == VK_LEFT || msg->wParam == VK_UP;
+            if (const HWND next = NextTabStopInGroup(focus, previous); next != focus) {
+                SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+            }
+            SendMessage(WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS));
+            return TRUE;
+        }
+    }
     if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) {
         return ::IsDialogMessageW(m_hWnd, msg);
     }

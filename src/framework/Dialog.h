@@ -7,6 +7,11 @@
 #include <utility>
 #include <vector>
 
+// The tab stop after (or before) `control` among the siblings of its group: from the nearest
+// sibling with WS_GROUP up to the next one, round from the last to the first. `control` itself
+// when the group has no other enabled, visible tab stop.
+HWND NextTabStopInGroup(HWND control, bool previous);
+
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);

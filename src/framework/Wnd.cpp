@@ -1,6 +1,7 @@
 #include "framework/Wnd.h"
 
 #include "framework/Abi.h"
+#include "framework/Accessible.h"
 
 #include <vector>
 
@@ -250,6 +251,13 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
         OnCaptureChanged(reinterpret_cast<HWND>(lParam));
         return 0;
+    case WM_GETOBJECT:
+        if (dynamic_cast<CAccessibleControl*>(this)) {
+            if (const LRESULT answer = AnswerGetObject(m_hWnd, wParam, lParam)) {
+                return answer;
+            }
+        }
+        break;
     case WM_DRAWITEM: {
         auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
         if (draw->CtlType != ODT_MENU) {
