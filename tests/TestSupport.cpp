@@ -201,8 +201,8 @@ long GdiObjectCount() {
 }
 
 BOOL ClickCounter::OnCommand(UINT id, UINT code, HWND) {
-    if (static_cast<int>(id) == m_nId && code == BN_CLICKED) {
-        ++clicks;
+    if (static_cast<int>(id) == m_nId) {
+        ++(code == BN_CLICKED ? clicks : otherCommands);
         return TRUE;
     }
     return FALSE;

@@ -82,6 +82,7 @@ class ClickCounter : public CWnd {
 public:
     explicit ClickCounter(int id) : m_nId(id) {}
     int clicks = 0;
+    int otherCommands = 0;  // commands of the control with any other notification code
 
 protected:
     BOOL OnCommand(UINT id, UINT code, HWND control) override;

@@ -88,14 +88,35 @@ int CMacMessageDlg::ShowMessage(const std::wstring& text, int type) {
 }
 
 BOOL CMacMessageDlg::PreTranslateMessage(MSG* msg) {
-    // Enter always answers with the first button and Escape with the second (hidden, but there,
-    // in the OK layout), whichever control has the focus: the skinned owner-drawn buttons never
-    // become the dialog's default button, and the plain ones must not behave otherwise.
-    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE) &&
-        (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
-        const int id = msg->wParam == VK_RETURN ? IDOK : IDCANCEL;
-        SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, id)));
-        return TRUE;
+    if (msg->message == WM_KEYDOWN && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
+        // Enter answers with the focused button, else with the first; Escape with the second
+        // (hidden, but there, in the OK layout); Y and N, the buttons' underlined letters, answer
+        // at once.
+        int id = 0;
+        const HWND focus = ::GetFocus();
+        switch (msg->wParam) {
+        case VK_RETURN:
+            id = focus && (focus == m_btn1.m_hWnd || focus == m_btn2.m_hWnd) ? ::GetDlgCtrlID(focus) : IDOK;
+            break;
+        case VK_ESCAPE:
+            id = IDCANCEL;
+            break;
+        case 'Y':
+            id = m_nType == kTypeYesNo ? IDOK : 0;
+            break;
+        case 'N':
+            id = m_nType == kTypeYesNo ? IDCANCEL : 0;
+            break;
+        case 'O':
+            id = m_nType == kTypeOk ? IDOK : 0;
+            break;
+        default:
+            break;
+        }
+        if (id != 0) {
+            SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, id)));
+            return TRUE;
+        }
     }
     return CDialog::PreTranslateMessage(msg);
 }

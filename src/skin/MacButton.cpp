@@ -191,11 +191,54 @@ void CMacButton::DrawItem(const DRAWITEMSTRUCT& item) {
         }
     }
 
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        // Inverted dots inside the ring: they show on every face colour of every theme.
+        const RECT cue{3, 3, width - 3, height - 3};
+        ::DrawFocusRect(dc, &cue);
+    }
+
     ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, dc, 0, 0, SRCCOPY);
     if (oldFont) {
         ::SelectObject(dc, oldFont);
     }
     ::SelectObject(dc, oldBitmap);
+}
+
+LRESULT CMacButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_GETDLGCODE:
+        // A push button, and the default one while it has the focus: Enter then presses it, as
+        // the dialog manager does for the platform's own buttons. Only the focus makes a button
+        // the default, so Enter with no button focused presses none.
+        return DLGC_BUTTON | (::GetFocus() == m_hWnd ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_SETSTYLE:
+        // The dialog manager marks the focused button as the default this way; taken as it
+        // comes, the style would turn the button back into one the platform draws.
+        Invalidate(false);
+        return 0;
+    case WM_UPDATEUISTATE: {
+        const LRESULT result = Default();
+        Invalidate(false);  // the focus cue shows or hides
+        return result;
+    }
+    default:
+        return CButton::WindowProc(message, wParam, lParam);
+    }
+}
+
+AccessibleFacts CMacButton::GetAccessibleFacts() const {
+    AccessibleFacts facts;
+    facts.role = ROLE_SYSTEM_PUSHBUTTON;
+    facts.state = WindowAccessibleState(m_hWnd);
+    if (m_nMouseState == 2 || (GetState() & BST_PUSHED)) {
+        facts.state |= STATE_SYSTEM_PRESSED;
+    }
+    if (facts.state & STATE_SYSTEM_FOCUSED) {
+        facts.state |= STATE_SYSTEM_DEFAULT;
+    }
+    facts.name = m_strAccessibleName.empty() ? TextWithoutMnemonic(GetWindowText()) : m_strAccessibleName;
+    facts.defaultAction = L"Press";
+    return facts;
 }
 
 void CMacButton::TakeCapture() {

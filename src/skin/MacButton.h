@@ -4,6 +4,7 @@
 // are the same class marked as caption buttons.
 #pragma once
 
+#include "framework/Accessible.h"
 #include "framework/Controls.h"
 #include "skin/Painting.h"
 
@@ -14,7 +15,7 @@
 // also gives 1, so there is never a division by zero.
 int ButtonFaceStep(int height);
 
-class CMacButton : public CButton, public CThemedControl {
+class CMacButton : public CButton, public CThemedControl, public CAccessibleControl {
 public:
     CMacButton() = default;
     ~CMacButton() override;
@@ -32,8 +33,10 @@ public:
     void ApplyTheme(int theme) override;
 
     BOOL PreTranslateMessage(MSG* msg) override;
-    // Paints the whole button into `item.hDC` at `item.rcItem`, as for WM_DRAWITEM.
+    // Paints the whole button into `item.hDC` at `item.rcItem`, as for WM_DRAWITEM, with the
+    // focus cue when the item state asks for it.
     void DrawItem(const DRAWITEMSTRUCT& item);
+    AccessibleFacts GetAccessibleFacts() const override;
 
     BOOL m_bCaptionButton = FALSE;
     int m_nTheme = DEFAULT_THEME;
@@ -44,8 +47,12 @@ public:
     int m_nCornerX = 4;
     int m_nCornerY = 4;
     CToolTipCtrl m_ToolTip;
+    // What a screen reader calls a button that shows only an icon (the caption buttons); a
+    // button with a caption is called by its caption.
+    std::wstring m_strAccessibleName;
 
 protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PreSubclassWindow() override;
     BOOL OnReflectDrawItem(DRAWITEMSTRUCT* item) override;
     void OnMouseMove(UINT flags, POINT point) override;

@@ -63,8 +63,10 @@ void CMacCheckBox::PreSubclassWindow() {
 }
 
 void CMacCheckBox::SetChecked(BOOL value) {
-    SendMessage(BM_SETCHECK, static_cast<WPARAM>(value));
     const BOOL previous = m_bChecked;
+    m_bSettingState = true;
+    SendMessage(BM_SETCHECK, static_cast<WPARAM>(value));
+    m_bSettingState = false;
     m_bChecked = value;
     if (previous != value) {
         InvalidateBox();
@@ -76,6 +78,14 @@ LRESULT CMacCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case BM_SETCHECK:
         // Any non-zero state counts as checked, as for a plain check box of the platform.
         m_platformCheck = wParam ? BST_CHECKED : BST_UNCHECKED;
+        if (!m_bSettingState && (wParam != 0) != (m_bChecked != FALSE)) {
+            // Set from outside: the box shows it, and the program's reading of the box is the
+            // same as the reader's.
+            m_bChecked = wParam ? TRUE : FALSE;
+            InvalidateBox();
+            ::SendMessageW(GetParentHwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), kStateSetCode),
+                           reinterpret_cast<LPARAM>(m_hWnd));
+        }
         return 0;
     case BM_GETCHECK:
         return static_cast<LRESULT>(m_platformCheck);
@@ -94,6 +104,18 @@ LRESULT CMacCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             InvalidateBox();
         }
         return Default();
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE: {
+        // The focus cue comes and goes with the whole control redrawn on an erased background.
+        // A space-bar press ends without a click when the focus leaves.
+        if (message == WM_KILLFOCUS) {
+            m_bPressed = FALSE;
+        }
+        const LRESULT result = Default();
+        InvalidateBox();
+        return result;
+    }
     case WM_SYSCOLORCHANGE: {
         const LRESULT result = Default();
         UpdateColors();
@@ -107,6 +129,9 @@ LRESULT CMacCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 BOOL CMacCheckBox::OnReflectDrawItem(DRAWITEMSTRUCT* item) {
     if (!item || item->CtlType != ODT_BUTTON) {
         return FALSE;
+    }
+    if (item->itemAction == ODA_FOCUS) {
+        return TRUE;  // drawn again whole: see WM_SETFOCUS
     }
     DrawItem(*item);
     return TRUE;
@@ -170,6 +195,14 @@ void CMacCheckBox::DrawItem(const DRAWITEMSTRUCT& item) {
                                                                : DT_NOPREFIX;
         ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, format);
     }
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT) && !caption.empty()) {
+        // Around the text as it stands in the control, one pixel out, within the control.
+        const int textTop = extent.cx <= text.right - text.left ? text.top + (text.bottom - text.top - extent.cy) / 2
+                                                                : text.top;
+        RECT cue{text.left - 2, textTop - 1, text.left + extent.cx + 2, textTop + extent.cy + 1};
+        ::IntersectRect(&cue, &cue, &r);
+        ::DrawFocusRect(dc, &cue);
+    }
     if (oldFont) {
         ::SelectObject(dc, oldFont);
     }
@@ -193,13 +226,20 @@ void CMacCheckBox::OnLButtonUp(UINT, POINT point) {
         return;
     }
     const RECT client = GetClientRect();
-    if (::PtInRect(&client, point)) {
+    EndPress(::PtInRect(&client, point) != FALSE);
+}
+
+void CMacCheckBox::EndPress(bool toggle) {
+    m_bPressed = FALSE;
+    if (toggle) {
         m_bChecked = Inverted(m_bChecked);
     }
+    m_bSettingState = true;
     SendMessage(BM_SETCHECK, static_cast<WPARAM>(m_bChecked));
+    m_bSettingState = false;
     InvalidateBox();
-    // Posted, so the parent's handler runs after the new state is stored; sent even when the
-    // release was outside and nothing changed.
+    // Posted, so the parent's handler runs after the new state is stored; sent even when a
+    // mouse release was outside and nothing changed.
     ::PostMessageW(GetParentHwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), BN_CLICKED),
                    reinterpret_cast<LPARAM>(m_hWnd));
 }
@@ -217,12 +257,19 @@ void CMacCheckBox::OnKeyDown(UINT key, UINT, UINT) {
 }
 
 void CMacCheckBox::OnKeyUp(UINT key, UINT, UINT) {
-    // The space bar toggles quietly: the parent is not notified. What a screen reader or a test
-    // robot reads through BM_GETCHECK follows the new state all the same.
-    if (key == VK_SPACE) {
-        m_bPressed = FALSE;
-        m_bChecked = Inverted(m_bChecked);
-        m_platformCheck = m_bChecked ? BST_CHECKED : BST_UNCHECKED;
-        InvalidateBox();
+    // The space bar clicks, as on any check box: a box toggled quietly would leave the controls
+    // it switches on disabled while it shows ticked. Only a press that began on this box counts.
+    if (key == VK_SPACE && m_bPressed) {
+        EndPress(true);
     }
+}
+
+AccessibleFacts CMacCheckBox::GetAccessibleFacts() const {
+    AccessibleFacts facts;
+    facts.role = ROLE_SYSTEM_CHECKBUTTON;
+    facts.state = WindowAccessibleState(m_hWnd) | (m_bChecked ? STATE_SYSTEM_CHECKED : 0) |
+                  (m_bPressed ? STATE_SYSTEM_PRESSED : 0);
+    facts.name = GetWindowText();  // drawn without prefix processing: an "&" is an "&"
+    facts.defaultAction = m_bChecked ? L"Uncheck" : L"Check";
+    return facts;
 }

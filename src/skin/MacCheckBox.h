@@ -4,13 +4,19 @@
 // right corner, and its text beside it.
 #pragma once
 
+#include "framework/Accessible.h"
 #include "framework/Controls.h"
 #include "skin/Painting.h"
 #include "skin/Themes.h"
 
-class CMacCheckBox : public CButton, public CThemedControl {
+class CMacCheckBox : public CButton, public CThemedControl, public CAccessibleControl {
 public:
     CMacCheckBox() { UpdateColors(); }
+
+    // Sent to the parent (WM_COMMAND, with the id and the window) when BM_SETCHECK from outside
+    // the program (a test robot, an accessibility tool) changed the state: unlike BN_CLICKED it
+    // asks for no reaction but that what depends on the box follows it.
+    static constexpr WORD kStateSetCode = 0x0100;
 
     // Where the text starts: after the 12-pixel box and a gap.
     static constexpr int kTextOffset = 17;
@@ -26,8 +32,10 @@ public:
     // Takes a theme from the theme walk or from a dialog; the caller redraws.
     void ApplyTheme(int theme) override;
 
-    // Paints the box, the tick and the text into the item's DC.
+    // Paints the box, the tick and the text into the item's DC, and the focus cue around the
+    // text when the item state asks for it.
     void DrawItem(const DRAWITEMSTRUCT& item);
+    AccessibleFacts GetAccessibleFacts() const override;
 
     COLORREF m_clrCorner = 0;     // two corner pixels of the inner box
     COLORREF m_clrDisabled = 0;   // box frame and tick of a disabled control
@@ -51,6 +59,11 @@ protected:
 
 private:
     static BOOL Inverted(BOOL value) { return value ? FALSE : TRUE; }
+    // A completed press, by the mouse or the space bar: the state is inverted when `toggle`, and
+    // the parent hears of it as of a click.
+    void EndPress(bool toggle);
+    // BM_SETCHECK from SetChecked, not from outside.
+    bool m_bSettingState = false;
 
     // The platform's own button state as BM_SETCHECK last set it. An owner-drawn button keeps
     // none (the platform answers "unchecked"), so the control keeps it for BM_GETCHECK and

@@ -58,16 +58,17 @@ void CSkinFrame::Attach(CWnd* owner, int theme) {
     m_wndCaption.Invalidate();
     const int top = CaptionButtonTop(GetSkinFrameWidth(owner));
     CreateCaptionButton(m_btnClose, IDCANCEL, RECT{cx - 27, top, cx - 3, top + kCaptionButtonHeight}, IDI_CLOSE,
-                        L"Close");
+                        L"Close", L"Close");
     SetTheme(m_nTheme);
 }
 
 bool CSkinFrame::CreateCaptionButton(CMacButton& button, UINT id, const RECT& rect, UINT iconId,
-                                     const wchar_t* tooltip) {
+                                     const wchar_t* tooltip, const wchar_t* name) {
     if (!button.Create(L"", WS_CHILD | WS_VISIBLE | BS_FLAT, rect, m_pOwner, id)) {
         return false;
     }
     button.m_bCaptionButton = TRUE;
+    button.m_strAccessibleName = name;
     button.SetIconResource(iconId);
     button.SetTooltipText(tooltip);
     button.ApplyTheme(m_nTheme);

@@ -49,8 +49,9 @@ public:
 
 protected:
     // Creates a caption button on the owner like the close button: flat, 24 x 22, with its icon,
-    // tooltip and the frame's theme.
-    bool CreateCaptionButton(CMacButton& button, UINT id, const RECT& rect, UINT iconId, const wchar_t* tooltip);
+    // tooltip, the name a screen reader gives it and the frame's theme.
+    bool CreateCaptionButton(CMacButton& button, UINT id, const RECT& rect, UINT iconId, const wchar_t* tooltip,
+                             const wchar_t* name);
 
     UniqueBrush m_hbrBackground;
     CCaptionBar m_wndCaption;

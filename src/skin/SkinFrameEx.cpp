@@ -59,10 +59,12 @@ void CSkinFrameEx::AttachMain(CWnd* owner, int theme, const std::wstring& dataFo
         const int right = cx - 3 - index * kButtonSpacing;
         return RECT{right - kCaptionButtonWidth, top, right, top + kCaptionButtonHeight};
     };
-    CreateCaptionButton(m_btnMaximize, kMaximizeId, at(1), IDI_MAXIMIZE, L"Maximize");
-    CreateCaptionButton(m_btnMinimize, kMinimizeId, at(2), IDI_MINIMIZE, L"Minimize");
-    CreateCaptionButton(m_btnHelp, kHelpMenuId, at(3), IDI_ABOUT, L"Show help menu");
-    CreateCaptionButton(m_btnTheme, kThemeMenuId, at(4), IDI_THEME, L"Select color theme.");
+    CreateCaptionButton(m_btnMaximize, kMaximizeId, at(1), IDI_MAXIMIZE, L"Maximize", L"Maximize");
+    CreateCaptionButton(m_btnMinimize, kMinimizeId, at(2), IDI_MINIMIZE, L"Minimize", L"Minimize");
+    // The two menus also open from the keyboard, which their tooltips tell.
+    CreateCaptionButton(m_btnHelp, kHelpMenuId, at(3), IDI_ABOUT, L"Show help menu (F10 or Alt)", L"Help");
+    CreateCaptionButton(m_btnTheme, kThemeMenuId, at(4), IDI_THEME, L"Select color theme. (F10 or Alt)",
+                        L"Colour theme");
     BuildMenus();
     m_strProduct = productName;
     m_updater.m_hMainWnd = owner->m_hWnd;
@@ -159,14 +161,41 @@ void CSkinFrameEx::LayOut() {
 }
 
 void CSkinFrameEx::ToggleMaximized() {
-    if (m_pOwner->IsZoomed()) {
-        m_pOwner->ShowWindow(SW_SHOWNORMAL);
-        m_btnMaximize.SetIconResource(IDI_MAXIMIZE);
-    } else {
-        m_pOwner->ShowWindow(SW_MAXIMIZE);
-        m_btnMaximize.SetIconResource(IDI_RESTORE);
+    m_pOwner->ShowWindow(m_pOwner->IsZoomed() ? SW_SHOWNORMAL : SW_MAXIMIZE);
+    ShowMaximizedState();
+}
+
+void CSkinFrameEx::ShowMaximizedState() {
+    // Called on every size change too: the window is also maximized and restored by the system
+    // menu, the keyboard and the shell, and the button must show what a click on it will do.
+    const bool zoomed = m_pOwner->IsZoomed();
+    if (m_bShowsRestore == zoomed) {
+        return;
     }
+    m_bShowsRestore = zoomed;
+    m_btnMaximize.SetIconResource(zoomed ? IDI_RESTORE : IDI_MAXIMIZE);
+    m_btnMaximize.m_strAccessibleName = zoomed ? L"Restore" : L"Maximize";
     m_btnMaximize.Invalidate();
+}
+
+void CSkinFrameEx::OpenKeyboardMenu() {
+    // Both menus under one, opened below the title bar's menu buttons with its first entry
+    // selected, as a menu bar's menus open from the keyboard. The two menus stay their objects':
+    // they are taken out again before the holder is destroyed.
+    CMenu holder;
+    if (!holder.CreatePopupMenu() ||
+        !holder.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(m_menuHelp.m_hMenu), L"&Help") ||
+        !holder.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(m_menuTheme.m_hMenu), L"Colour &theme")) {
+        holder.DetachSubmenus();
+        return;
+    }
+    m_pOwner->PostMessage(WM_KEYDOWN, VK_DOWN, 0);
+    const RECT below = m_btnHelp.GetWindowRect();
+    const UINT chosen = holder.TrackPopupMenu(TPM_RIGHTALIGN | TPM_RIGHTBUTTON, below.right, below.bottom, m_pOwner->m_hWnd);
+    holder.DetachSubmenus();
+    if (chosen != 0) {
+        m_pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    }
 }
 
 void CSkinFrameEx::TrackMenuBelow(const CSkinMenu& menu, const CMacButton& button) {
@@ -222,6 +251,15 @@ LRESULT CSkinFrameEx::HookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
         LayOut();
+        ShowMaximizedState();
+        return result;
+    case WM_SYSCOMMAND:
+        // Alt pressed and released alone, or F10: the window has no menu bar, so its menus open.
+        // Alt+Space (the character in lParam) keeps the window's own menu.
+        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0) {
+            OpenKeyboardMenu();
+            return 1;
+        }
         return result;
     case WM_ACTIVATE:
         for (CMacButton* button : {&m_btnMaximize, &m_btnMinimize, &m_btnHelp, &m_btnTheme}) {

@@ -32,6 +32,8 @@ public:
     virtual void AttachMain(CWnd* owner, int theme, const std::wstring& dataFolder, const std::wstring& productName);
     // The online help page; F1 in the main window and the help menu's entry.
     virtual void ShowOnlineHelp();
+    // The help menu and the theme menu, from the keyboard (F10, or Alt alone).
+    void OpenKeyboardMenu();
     void SetTheme(int theme) override;
     LRESULT HookMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -59,6 +61,9 @@ private:
     void LayOut();
     void BuildMenus();
     void ToggleMaximized();
+    // The maximize button shows "restore" while the window is maximized.
+    void ShowMaximizedState();
+    bool m_bShowsRestore = false;
     // Shows `menu` below `button` and carries out the chosen command.
     void TrackMenuBelow(const CSkinMenu& menu, const CMacButton& button);
     void CheckTheme();

@@ -32,7 +32,8 @@ bool CSkinMenu::AppendItem(const wchar_t* text, UINT id) {
     std::wstring& stored = m_mapText[id];
     stored = text ? text : L"";
     // The item data is the text, as for any owner-drawn item; the drawing looks the text up by id.
-    return AppendMenu(MF_OWNERDRAW, id, stored.c_str());
+    // The item keeps the text as its string too, for screen readers.
+    return AppendOwnerDrawnItem(id, stored.c_str(), reinterpret_cast<ULONG_PTR>(stored.c_str()));
 }
 
 void CSkinMenu::SetTheme(int theme) {
@@ -44,6 +45,7 @@ void CSkinMenu::SetTheme(int theme) {
 
 void CSkinMenu::SetUpdateItemText(const std::wstring& text) {
     m_mapText[kUpdateItemId] = text;
+    SetItemText(kUpdateItemId, text.c_str());
 }
 
 bool CSkinMenu::HasIcons() const {

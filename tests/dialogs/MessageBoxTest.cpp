@@ -22,6 +22,10 @@ enum class Act {
     Escape,         // Escape pressed on the focused control
     Close,          // the window is closed (WM_CLOSE, as Alt+F4 does)
     EnterOnSecond,  // the focus moved to the second button, then Enter
+    TabEnter,       // Tab, then Enter
+    ArrowEnter,     // the right arrow, then Enter
+    KeyY,           // Y pressed
+    KeyN,           // N pressed
     SpaceOnSecond,  // the focus moved to the second button, then Space
 };
 
@@ -254,6 +258,20 @@ private:
             ::SendMessageW(m_box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_box, IDCANCEL)), TRUE);
             PressKey(VK_RETURN);
             break;
+        case Act::TabEnter:
+            PressKey(VK_TAB);
+            PressKey(VK_RETURN);
+            break;
+        case Act::ArrowEnter:
+            PressKey(VK_RIGHT);
+            PressKey(VK_RETURN);
+            break;
+        case Act::KeyY:
+            PressKey('Y');
+            break;
+        case Act::KeyN:
+            PressKey('N');
+            break;
         case Act::SpaceOnSecond:
             ::SendMessageW(m_box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_box, IDCANCEL)), TRUE);
             PressKey(VK_SPACE);
@@ -375,8 +393,12 @@ TEST_F(MessageBoxTest, QuestionAnswers) {
         {"Enter", Act::Enter, TRUE},
         {"Escape", Act::Escape, FALSE},
         {"window closed", Act::Close, FALSE},
-        // Enter is always Yes, wherever the focus is; Space presses the focused button.
-        {"Enter with the focus on No", Act::EnterOnSecond, TRUE},
+        // Enter presses the focused button, else Yes; Space presses the focused button.
+        {"Enter with the focus on No", Act::EnterOnSecond, FALSE},
+        {"Tab to No, Enter", Act::TabEnter, FALSE},
+        {"right arrow to No, Enter", Act::ArrowEnter, FALSE},
+        {"Y", Act::KeyY, TRUE},
+        {"N", Act::KeyN, FALSE},
         {"Space on the focused No", Act::SpaceOnSecond, FALSE},
     };
     for (const auto& c : cases) {

@@ -1,9 +1,11 @@
 #include "skin/MacButton.h"
+#include "skin/MacCheckBox.h"
 
 #include "OwnerDrawTest.h"
 #include "resources/resource.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -276,3 +278,45 @@ TEST_F(MacButtonTest, IconAndThemeChangesLeaveNoGdiObjectsBehind) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels that differ between two paintings of the same size.
+int Differing(const DibCanvas& a, const DibCanvas& b) {
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            count += a.Pixel(x, y) != b.Pixel(x, y) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST_F(MacButtonTest, FocusCueShowsInEveryThemeOnlyWhenKeyboardCuesAreOn) {
+    CMacCheckBox box;
+    ASSERT_TRUE(box.CreateEx(0, L"Button", L"Case sensitive", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
+                             RECT{10, 40, 110, 56}, parent.m_hWnd, kControlId + 1));
+    button.SetWindowText(L"Apply Changes");
+    for (int theme = 0; theme < THEME_COUNT; ++theme) {
+        SCOPED_TRACE(theme);
+        button.ApplyTheme(theme);
+        box.ApplyTheme(theme);
+        const COLORREF ground = GetThemeColors(theme).clrWindow;
+        const auto paint = [&](auto& control, int width, int height, UINT state) {
+            auto canvas = std::make_unique<DibCanvas>(width, height, ground);
+            OwnerDrawTest::Draw(control, *canvas, state);
+            return canvas;
+        };
+        // A dotted ring: at least a third of its pixels on a button 80 x 23, a box's label ring
+        // of some 80 x 15.
+        const auto plainButton = paint(button, 80, 23, 0);
+        EXPECT_GE(Differing(*plainButton, *paint(button, 80, 23, ODS_FOCUS)), 50) << "button";
+        EXPECT_EQ(Differing(*plainButton, *paint(button, 80, 23, ODS_FOCUS | ODS_NOFOCUSRECT)), 0) << "button";
+        const auto plainBox = paint(box, 100, 16, 0);
+        EXPECT_GE(Differing(*plainBox, *paint(box, 100, 16, ODS_FOCUS)), 40) << "check box";
+        EXPECT_EQ(Differing(*plainBox, *paint(box, 100, 16, ODS_FOCUS | ODS_NOFOCUSRECT)), 0) << "check box";
+    }
+    box.DestroyWindow();
+}

@@ -64,9 +64,10 @@ std::pair<int, int> StateFromAnotherProcess(HWND button) {
 
 enum class Act {
     Press, ReleaseIn, ReleaseOut, DragOut, DoubleClick, SpaceDown, SpaceUp, OtherKey,
-    SetFalse, SetTrue, SetOddValue, CaptureReleased, CaptureTaken, AskAnotherProcess
+    SetFalse, SetTrue, SetOddValue, CaptureReleased, CaptureTaken, AskAnotherProcess,
+    SetFromOutside, ClearFromOutside, FocusLeaves
 };
-enum : unsigned { kPushed = 1, kCaptured = 2, kRedrawn = 4, kNotifies = 8 };
+enum : unsigned { kPushed = 1, kCaptured = 2, kRedrawn = 4, kNotifies = 8, kStateSet = 16 };
 
 TEST_F(MacCheckBoxTest, PressesKeysAndCallsChangeTheStateAsTheyShould) {
     struct Step {
@@ -88,10 +89,17 @@ TEST_F(MacCheckBoxTest, PressesKeysAndCallsChangeTheStateAsTheyShould) {
         {"released outside: no change, but a notification; a release without a press does nothing",
          {kPress, {Act::DragOut, FALSE, BST_UNCHECKED, kPushed | kCaptured},
           {Act::ReleaseOut, FALSE, BST_UNCHECKED, kRedrawn | kNotifies}, {Act::ReleaseIn, FALSE, BST_UNCHECKED, 0}}},
-        {"space bar: toggles without notification, readers see the new state; other keys do nothing",
-         {{Act::SpaceDown, FALSE, BST_UNCHECKED, kPushed | kRedrawn}, {Act::SpaceUp, TRUE, BST_CHECKED, kRedrawn},
-          {Act::OtherKey, TRUE, BST_CHECKED, 0}, {Act::SpaceDown, TRUE, BST_CHECKED, kPushed | kRedrawn},
-          {Act::SpaceUp, FALSE, BST_UNCHECKED, kRedrawn}}},
+        {"space bar: a click as the mouse's; other keys, and a release without a press, do nothing",
+         {{Act::SpaceDown, FALSE, BST_UNCHECKED, kPushed | kRedrawn},
+          {Act::SpaceUp, TRUE, BST_CHECKED, kRedrawn | kNotifies}, {Act::OtherKey, TRUE, BST_CHECKED, 0},
+          {Act::SpaceUp, TRUE, BST_CHECKED, 0}, {Act::SpaceDown, TRUE, BST_CHECKED, kPushed | kRedrawn},
+          {Act::SpaceUp, FALSE, BST_UNCHECKED, kRedrawn | kNotifies}}},
+        {"space bar pressed, then the focus leaves: no click",
+         {{Act::SpaceDown, FALSE, BST_UNCHECKED, kPushed | kRedrawn}, {Act::FocusLeaves, FALSE, BST_UNCHECKED, kRedrawn},
+          {Act::SpaceUp, FALSE, BST_UNCHECKED, 0}}},
+        {"set from outside: the box shows it and tells its parent, once per change, without a click",
+         {{Act::SetFromOutside, TRUE, BST_CHECKED, kRedrawn | kStateSet}, {Act::SetFromOutside, TRUE, BST_CHECKED, 0},
+          {Act::ClearFromOutside, FALSE, BST_UNCHECKED, kRedrawn | kStateSet}, {Act::SetOddValue, 0x2000, BST_CHECKED, kRedrawn}}},
         {"double click: the second click presses again",
          {kPress, {Act::ReleaseIn, TRUE, BST_CHECKED, kRedrawn | kNotifies},
           {Act::DoubleClick, TRUE, BST_CHECKED, kPushed | kCaptured | kRedrawn},
@@ -125,6 +133,7 @@ TEST_F(MacCheckBoxTest, PressesKeysAndCallsChangeTheStateAsTheyShould) {
             SCOPED_TRACE("step " + std::to_string(i));
             const UINT state = step.platformCheck | ((step.flags & kPushed) ? BST_PUSHED : 0);
             const int clicks = parent.clicks;
+            const int stateSets = parent.otherCommands;
             ::ValidateRect(box->m_hWnd, nullptr);
             const LPARAM inside = MAKELPARAM(5, 5);
             const LPARAM outside = MAKELPARAM(250, 5);
@@ -143,6 +152,13 @@ TEST_F(MacCheckBoxTest, PressesKeysAndCallsChangeTheStateAsTheyShould) {
             case Act::SetFalse: box->SetChecked(FALSE); break;
             case Act::SetTrue: box->SetChecked(TRUE); break;
             case Act::SetOddValue: box->SetChecked(0x2000); break;
+            case Act::SetFromOutside: box->SendMessage(BM_SETCHECK, BST_CHECKED); break;
+            case Act::ClearFromOutside: box->SendMessage(BM_SETCHECK, BST_UNCHECKED); break;
+            case Act::FocusLeaves:
+                box->SetFocus();
+                ::ValidateRect(box->m_hWnd, nullptr);
+                parent.SetFocus();
+                break;
             case Act::CaptureReleased: ::ReleaseCapture(); break;
             case Act::CaptureTaken: parent.SetCapture(); break;
             case Act::AskAnotherProcess: {
@@ -159,6 +175,7 @@ TEST_F(MacCheckBoxTest, PressesKeysAndCallsChangeTheStateAsTheyShould) {
             EXPECT_EQ(box->GetState() & (BST_CHECKED | BST_PUSHED), state);
             EXPECT_EQ(::GetCapture() == box->m_hWnd, (step.flags & kCaptured) != 0);
             EXPECT_EQ(HasPendingPaint(), (step.flags & kRedrawn) != 0);
+            EXPECT_EQ(parent.otherCommands, stateSets + ((step.flags & kStateSet) ? 1 : 0));
             EXPECT_EQ(parent.clicks, clicks) << "the notification is posted, not sent";
             PumpMessages();
             EXPECT_EQ(parent.clicks, clicks + ((step.flags & kNotifies) ? 1 : 0));
