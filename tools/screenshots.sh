@@ -114,6 +114,12 @@ probe wait-output "--------------------"
 settled "$main_title" docs/applied.png
 echo "saved docs/applied.png"
 
+# The keyboard's focus cue, on the box a keyboard user ticks first in the worked example.
+probe tab-to "Set File Time"
+settled "$main_title" "$work/focus-window.png" "$settled_sum"
+/usr/bin/convert "$work/focus-window.png" -crop 300x150+0+260 +repage docs/focus.png
+echo "saved docs/focus.png"
+
 probe close
 probe wait-question
 probe tick

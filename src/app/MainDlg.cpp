@@ -248,6 +248,12 @@ bool CMainDlg::ConfirmExit() {
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_SYSKEYDOWN && msg->wParam == VK_F10 && !(::GetKeyState(VK_SHIFT) & 0x8000)) {
+        // F10 opens the window's menus wherever the focus is (Alt alone reaches the frame as
+        // the system's menu key).
+        m_skin.OpenKeyboardMenu();
+        return TRUE;
+    }
     if (msg->message == WM_KEYDOWN) {
         if (msg->wParam == VK_ESCAPE) {
             return TRUE;  // Escape never closes the window
@@ -321,6 +327,23 @@ LRESULT CMainDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
+    if (code == CMacCheckBox::kStateSetCode) {
+        // A box set from outside: the controls a group switch enables follow it, as after a
+        // click; the boxes' other reactions belong to clicks alone.
+        switch (id) {
+        case IDC_SET_FILE_TIME:
+            OnSetFileTime();
+            return TRUE;
+        case IDC_SET_FILE_ATTRIBUTES:
+            OnSetFileAttributes();
+            return TRUE;
+        case IDC_OTHER_PROPERTIES:
+            OnOtherProperties();
+            return TRUE;
+        default:
+            return TRUE;
+        }
+    }
     if (code == BN_CLICKED) {
         switch (id) {
         case IDC_SET_FILE_TIME:

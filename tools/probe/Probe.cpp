@@ -14,6 +14,7 @@
 //   quill_probe rows             every row of the file list: "<1 if selected, else 0>" and its five
 //                                texts, separated by tabs
 //   quill_probe click TEXT       clicks the main window's button or check box with that text
+//   quill_probe tab-to TEXT      presses Tab until the control with that text has the focus
 //   quill_probe wait-output TEXT waits until the output pane holds TEXT
 //
 // Exit code 0 on success, 1 when a window or control is missing or a wait ran out, 2 on bad usage.
@@ -310,6 +311,25 @@ int Run(const std::wstring& command, const std::wstring& argument, const std::ve
         // Posted: a click may start work or open a box, and the probe must not wait on either.
         return ::PostMessageW(find.found, BM_CLICK, 0, 0) ? 0 : 1;
     }
+    if (command == L"tab-to") {
+        // Tab pressed on the focused control, as the keyboard does, until the control named
+        // `argument` has the focus.
+        const DWORD thread = ::GetWindowThreadProcessId(main, nullptr);
+        for (int tabs = 0; tabs < 60; ++tabs) {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof(info);
+            if (!::GetGUIThreadInfo(thread, &info) || !info.hwndFocus) {
+                return Missing(L"the focused control");
+            }
+            if (Text(info.hwndFocus) == argument) {
+                return 0;
+            }
+            ::PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_TAB, 1);
+            ::PostMessageW(info.hwndFocus, WM_KEYUP, VK_TAB, 0xC0000001);
+            Send(main, WM_NULL, 0, 0, nullptr);  // the keys are handled before the next look
+        }
+        return Missing(argument.c_str());
+    }
     if (command == L"wait-output") {
         HWND output = ::GetDlgItem(main, kOutputId);
         if (!output) {
@@ -375,7 +395,7 @@ int Run(const std::wstring& command, const std::wstring& argument, const std::ve
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
         std::fwprintf(stderr, L"usage: quill_probe checks|close|wait-question|tick|answer yes|no|wait-main|"
-                              L"wait-gone [question]|theme N|drop PATH...|rows|click TEXT|wait-output TEXT\n");
+                              L"wait-gone [question]|theme N|drop PATH...|rows|click TEXT|tab-to TEXT|wait-output TEXT\n");
         return 2;
     }
     const std::vector<std::wstring> more(argv + (argc > 3 ? 3 : argc), argv + argc);
