@@ -21,12 +21,26 @@ struct LaterKeys {
     // Waits for a window of this thread other than `main` (the chooser), unless `anyLoop`.
     static inline HWND s_main = nullptr;
     static inline bool s_anyLoop = false;
+    static inline bool s_inMenu = false;      // a menu was open when the keys went
+    static inline bool s_systemMenu = false;  // and it was the window's own (Wine reports no
+                                              // GUI_SYSTEMMENUMODE, so its opening is watched)
+    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) noexcept {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && sent->message == WM_INITMENUPOPUP && HIWORD(sent->lParam)) {
+            s_systemMenu = true;
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
 
     static void CALLBACK Send(HWND, UINT, UINT_PTR id, DWORD) noexcept {
         if (!s_anyLoop && !FindOtherDialog(s_main)) {
             return;
         }
         ::KillTimer(nullptr, id);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        ::GetGUIThreadInfo(::GetCurrentThreadId(), &info);
+        s_inMenu = (info.flags & GUI_INMENUMODE) != 0;
         HWND focus = ::GetFocus();
         for (UINT key : s_keys) {
             ::PostMessageW(focus ? focus : s_main, WM_KEYDOWN, key, 1);
@@ -39,6 +53,8 @@ struct LaterKeys {
         s_anyLoop = anyLoop;
         s_keys = std::move(keys);
         s_sent = false;
+        s_inMenu = false;
+        s_systemMenu = false;
         ::SetTimer(nullptr, 0, 300, Send);
     }
 };
@@ -48,8 +64,9 @@ protected:
     // A key pressed and released on the focused control, through the window's message loop.
     void Press(UINT key, UINT down = WM_KEYDOWN, UINT up = WM_KEYUP) {
         const HWND focus = ::GetFocus();
-        // Alt itself comes with the "Alt is down" bit, as the keyboard sends it.
-        const LPARAM alt = key == VK_MENU ? 0x20000000 : 0;
+        // Alt and the keys pressed with it come with the "Alt is down" bit, as the keyboard sends
+        // them; F10 alone comes without.
+        const LPARAM alt = down == WM_SYSKEYDOWN && key != VK_F10 ? 0x20000000 : 0;
         ::PostMessageW(focus ? focus : dlg->m_hWnd, down, key, 1 | alt);
         ::PostMessageW(focus ? focus : dlg->m_hWnd, up, key, 0xC0000001);
         PumpMessages();
@@ -172,24 +189,31 @@ TEST_F(KeyboardTest, F10AndAltOpenTheMenus) {
         UINT key;       // F10 or Alt, pressed and released
         std::vector<UINT> inMenu;
         int theme;      // the theme afterwards
+        bool systemMenu;  // the window's own menu, else the help and theme menus
     };
     const Case cases[] = {
         // The menus open with their first entry ("Help") selected.
         {"F10, the theme menu, Light Pink", VK_F10,
          {VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN,
           VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
-         13},
-        {"Alt alone, the theme menu, its first theme", VK_MENU, {VK_DOWN, VK_RIGHT, VK_RETURN}, 0},
-        {"F10, then Escape twice: nothing chosen", VK_F10, {VK_DOWN, VK_RIGHT, VK_ESCAPE, VK_ESCAPE}, 0},
+         13, false},
+        {"Alt alone, the theme menu, its first theme", VK_MENU, {VK_DOWN, VK_RIGHT, VK_RETURN}, 0, false},
+        {"F10, then Escape twice: nothing chosen", VK_F10, {VK_DOWN, VK_RIGHT, VK_ESCAPE, VK_ESCAPE}, 0, false},
+        {"Alt+Space: the window's own menu, left with Escape", VK_SPACE, {VK_ESCAPE, VK_ESCAPE}, 0,
+         true},
     };
+    const HHOOK watch = ::SetWindowsHookExW(WH_CALLWNDPROC, LaterKeys::Watch, nullptr, ::GetCurrentThreadId());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         LaterKeys::Arm(dlg->m_hWnd, true, c.inMenu);
         Press(c.key, WM_SYSKEYDOWN, WM_SYSKEYUP);
         PumpMessages();
         EXPECT_TRUE(LaterKeys::s_sent) << "no menu opened";
+        EXPECT_TRUE(LaterKeys::s_inMenu);
+        EXPECT_EQ(LaterKeys::s_systemMenu, c.systemMenu);
         EXPECT_EQ(dlg->m_skin.GetTheme(), c.theme);
     }
+    ::UnhookWindowsHookEx(watch);
 }
 
 }  // namespace
