@@ -1,5 +1,6 @@
 #include "editing/SummaryProperties.h"
 
+#include "editing/PackageProperties.h"
 #include "framework/TextConv.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
@@ -142,6 +143,10 @@ std::wstring PropVariantToString(const PROPVARIANT& value) {
 }
 
 void ReadSummaryProperties(const std::wstring& path, const PropertyNames& names, PropertyValues& target) {
+    // Office Open XML and OpenDocument files keep the same properties in XML parts of a zip package.
+    if (ReadPackageProperties(path, names, target) != PackageOutcome::NotAPackage) {
+        return;
+    }
     target.clear();
     OpenedStorage opened;
     if (OpenStorage(path, STGM_READ | STGM_SHARE_EXCLUSIVE, opened)) {
@@ -167,6 +172,10 @@ void ReadSummaryProperties(const std::wstring& path, const PropertyNames& names,
 
 bool WriteSummaryProperties(const std::wstring& path, const PropertyNames& names, const PropertyValues& primary,
                             const PropertyValues& fallback) {
+    if (const PackageOutcome package = WritePackageProperties(path, names, primary, fallback);
+        package != PackageOutcome::NotAPackage) {
+        return package == PackageOutcome::Done;
+    }
     OpenedStorage opened;
     if (!OpenStorage(path, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, opened)) {
         return false;
