@@ -264,11 +264,17 @@ DWORD WriteBeside(const std::wstring& path, const std::string& bytes) {
             written = written && ::FlushFileBuffers(file.get());
         }
     }
-    // The replacement keeps the original's creation time, attributes and security.
+    // Windows' replacement keeps the original's creation time, attributes and security; Wine's
+    // gives the file the new one's attributes, so those are put back as they were.
+    WIN32_FILE_ATTRIBUTE_DATA before{};
+    const bool known = ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &before) != FALSE;
     if (!written || !::ReplaceFileW(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         const DWORD error = ::GetLastError();
         ::DeleteFileW(temp);
         return error ? error : ERROR_WRITE_FAULT;
+    }
+    if (known && ::GetFileAttributesW(path.c_str()) != before.dwFileAttributes) {
+        ::SetFileAttributesW(path.c_str(), before.dwFileAttributes);
     }
     return 0;
 }

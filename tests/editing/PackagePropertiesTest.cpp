@@ -170,7 +170,10 @@ TEST_F(PackagePropertiesTest, SetReadBackUndoAndEveryOtherEntryKept) {
         const PropertyValues before = Read(path);
         EXPECT_EQ(before, expectedBefore);
 
+        ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
         ASSERT_TRUE(WriteSummaryProperties(path, Names(), NewValues(), {}));
+        EXPECT_EQ(::GetFileAttributesW(path.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE))
+            << "the replaced file keeps its attributes";
         EXPECT_EQ(Read(path), NewValues()) << "the whole of Unicode is kept, unlike in compound documents";
         const std::string written = ReadTestFile(path);
         auto expectedEntries = StoredEntries(original);
@@ -357,6 +360,14 @@ TEST_F(PackageApplyUndoTest, TitleAndAuthorOnFourKindsOfDocumentInOneApplyAndUnd
         before[name] = Read(folder + name);
     }
     Drop(paths);
+    // Selecting a row shows that file's values, whatever kind of document it is.
+    const std::vector<std::wstring> rows = RowTexts();
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+        SelectRows({row});
+        const std::wstring& shown = rows[static_cast<size_t>(row)];
+        const std::wstring name = shown.substr(shown.find_last_of(L'\\') + 1);
+        EXPECT_EQ(dlg->m_mapPropertyValues, before[name]) << Narrow(name);
+    }
     SelectRows({0});
     Click(IDC_OTHER_PROPERTIES);
     // Only the two names stay in the editor; the others keep each file's own value.
