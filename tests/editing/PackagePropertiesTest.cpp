@@ -9,6 +9,8 @@
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
 
+#include <objbase.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -301,6 +303,28 @@ TEST_F(PackagePropertiesTest, DamagedAndEncryptedPackagesAreLeftUntouched) {
     const HANDLE search = ::FindFirstFileW((temp.path() + L"qmk*").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE);
     if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+}
+
+TEST_F(PackagePropertiesTest, APasswordProtectedOfficeDocumentIsLeftUntouched) {
+    // Such a document is a compound file holding the encrypted package as a stream.
+    const std::wstring path = temp.path() + L"protected.docx";
+    IStorage* storage = nullptr;
+    ASSERT_TRUE(SUCCEEDED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                               STGFMT_STORAGE, 0, nullptr, nullptr, IID_IStorage,
+                                               reinterpret_cast<void**>(&storage))));
+    IStream* stream = nullptr;
+    ASSERT_TRUE(SUCCEEDED(storage->CreateStream(L"EncryptedPackage", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream)));
+    ULONG written = 0;
+    stream->Write("ciphertext", 10, &written);
+    stream->Release();
+    storage->Commit(STGC_DEFAULT);
+    storage->Release();
+    const std::string bytes = ReadTestFile(path);
+    DeleteFileIfExists(GetErrorLogPath());
+    EXPECT_FALSE(WriteSummaryProperties(path, Names(), NewValues(), {}));
+    EXPECT_EQ(ReadTestFile(path), bytes);
+    EXPECT_NE(ReadTestFile(GetErrorLogPath()).find(Narrow(path) + " was not written: it is a password-protected document."),
+              std::string::npos);
 }
 
 TEST_F(PackagePropertiesTest, PackagesAreRecognisedByContentNotName) {
