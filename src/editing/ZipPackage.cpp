@@ -194,13 +194,27 @@ std::optional<std::string> Inflate(std::string_view data, std::size_t expected) 
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
         return std::nullopt;
     }
-    // One byte of room more than expected, so that data longer than its record says is caught.
-    std::string out(expected + 1, '\0');
+    // Room for one byte more than expected, so that data longer than its record says is caught;
+    // the buffer grows with what the data really holds rather than with what the record claims.
+    const std::size_t room = expected + 1;
+    std::string out(std::min<std::size_t>(room, 64 * 1024), '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
     stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int result = inflate(&stream, Z_FINISH);
+    int result = Z_OK;
+    while (result == Z_OK) {
+        if (stream.total_out == out.size()) {
+            if (out.size() == room) {
+                break;
+            }
+            out.resize(std::min(room, out.size() * 2));
+        }
+        stream.next_out = reinterpret_cast<Bytef*>(out.data() + stream.total_out);
+        stream.avail_out = static_cast<uInt>(out.size() - stream.total_out);
+        result = inflate(&stream, Z_FINISH);
+        if (result == Z_BUF_ERROR && stream.avail_out == 0) {
+            result = Z_OK;  // only out of room: grow and go on
+        }
+    }
     const std::size_t produced = stream.total_out;
     inflateEnd(&stream);
     if (result != Z_STREAM_END || produced != expected) {

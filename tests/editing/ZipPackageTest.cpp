@@ -39,7 +39,7 @@ std::size_t EndRecord(const std::string& bytes) { return bytes.size() - 22; }
 std::size_t Directory(const std::string& bytes) { return Peek32(bytes, EndRecord(bytes) + 16); }
 
 const std::vector<std::pair<std::string, std::string>> kTwoFiles = {
-    {"first.xml", std::string(3000, 'a') + "<x/>"}, {"second.bin", "\x01\x02\x03 short"}};
+    {"first.xml", std::string(200000, 'a') + "<x/>"}, {"second.bin", "\x01\x02\x03 short"}};
 
 TEST(ZipPackageTest, WrittenArchivesReadBackInOrder) {
     const std::string bytes = MakeArchive(kTwoFiles);
@@ -51,7 +51,7 @@ TEST(ZipPackageTest, WrittenArchivesReadBackInOrder) {
         EXPECT_EQ(archive.entries[i].name, kTwoFiles[i].first);
         EXPECT_EQ(UnpackZipEntry(bytes, archive.entries[i]), kTwoFiles[i].second);
     }
-    EXPECT_LT(archive.entries[0].compressedSize, 3004u) << "new content is deflated";
+    EXPECT_LT(archive.entries[0].compressedSize, 200004u) << "new content is deflated";
     EXPECT_EQ(FindZipEntry(archive, "FIRST.XML"), &archive.entries[0]) << "part names ignore ASCII case";
     EXPECT_EQ(FindZipEntry(archive, "third"), nullptr);
 }
