@@ -377,12 +377,11 @@ TEST_F(PackageApplyUndoTest, TitleAndAuthorOnFourKindsOfDocumentInOneApplyAndUnd
         ASSERT_TRUE(WriteTestFile(folder + L"d.odt", Package(Odt())));
     }
     ASSERT_TRUE(MakeCompoundFile(folder + L"a.doc", "Old title"));
-    std::vector<std::wstring> paths;
     std::map<std::wstring, PropertyValues> before;
-    for (const std::wstring& name : names) {
-        paths.push_back(folder + name);
-        before[name] = Read(folder + name);
-    }
+    for (const std::wstring& name : names) before[name] = Read(folder + name);
+    // The folder's four files dropped together (a dropped folder is one entry, the folder itself).
+    std::vector<std::wstring> paths;
+    for (const std::wstring& name : names) paths.push_back(folder + name);
     Drop(paths);
     // Selecting a row shows that file's values, whatever kind of document it is.
     const std::vector<std::wstring> rows = RowTexts();
