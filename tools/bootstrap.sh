@@ -14,6 +14,7 @@ packages=(
   wine wine64 wine32:i386 fonts-wine
   xvfb x11-apps x11-utils imagemagick
   python3 python3-olefile attr libgsf-bin
+  zlib1g-dev libz-mingw-w64-dev
   nsis osslsigncode openssl zip unzip file xxd
 )
 

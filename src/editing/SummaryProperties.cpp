@@ -1,5 +1,6 @@
 #include "editing/SummaryProperties.h"
 
+#include "editing/PackageProperties.h"
 #include "framework/TextConv.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
@@ -79,6 +80,17 @@ bool IsUnicodeSet(IPropertyStorage& set) {
     return unicode;
 }
 
+// A password-protected Office Open XML document is a compound file that holds the encrypted
+// package as a stream; a property set added beside it is not ours to add.
+bool IsEncryptedOfficePackage(const OpenedStorage& opened) {
+    if (!opened.storage.Get()) {
+        return false;
+    }
+    ComPtr<IStream> stream;
+    return SUCCEEDED(opened.storage->OpenStream(L"EncryptedPackage", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
+                                                stream.Put()));
+}
+
 std::wstring Format(const wchar_t* format, auto value) {
     wchar_t buffer[64] = {};
     std::swprintf(buffer, 64, format, value);
@@ -142,6 +154,10 @@ std::wstring PropVariantToString(const PROPVARIANT& value) {
 }
 
 void ReadSummaryProperties(const std::wstring& path, const PropertyNames& names, PropertyValues& target) {
+    // Office Open XML and OpenDocument files keep the same properties in XML parts of a zip package.
+    if (ReadPackageProperties(path, names, target) != PackageOutcome::NotAPackage) {
+        return;
+    }
     target.clear();
     OpenedStorage opened;
     if (OpenStorage(path, STGM_READ | STGM_SHARE_EXCLUSIVE, opened)) {
@@ -167,8 +183,16 @@ void ReadSummaryProperties(const std::wstring& path, const PropertyNames& names,
 
 bool WriteSummaryProperties(const std::wstring& path, const PropertyNames& names, const PropertyValues& primary,
                             const PropertyValues& fallback) {
+    if (const PackageOutcome package = WritePackageProperties(path, names, primary, fallback);
+        package != PackageOutcome::NotAPackage) {
+        return package == PackageOutcome::Done;
+    }
     OpenedStorage opened;
     if (!OpenStorage(path, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, opened)) {
+        return false;
+    }
+    if (IsEncryptedOfficePackage(opened)) {
+        LogError(L"WriteSummaryProperties: %s was not written: it is a password-protected document.", path.c_str());
         return false;
     }
     // An existing set is opened, so the properties besides ours stay; a set is created only
