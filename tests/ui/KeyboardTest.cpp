@@ -32,8 +32,13 @@ struct LaterKeys {
         return ::CallNextHookEx(nullptr, code, wParam, lParam);
     }
 
+    // The chooser's folder box must show this first: it selects the starting folder a little
+    // after it opens.
+    static inline std::wstring s_waitText;
+
     static void CALLBACK Send(HWND, UINT, UINT_PTR id, DWORD) noexcept {
-        if (!s_anyLoop && !FindOtherDialog(s_main)) {
+        const HWND dialog = s_anyLoop ? nullptr : FindOtherDialog(s_main);
+        if (!s_anyLoop && (!dialog || !ShowsText(dialog, s_waitText))) {
             return;
         }
         ::KillTimer(nullptr, id);
@@ -48,7 +53,21 @@ struct LaterKeys {
         }
         s_sent = true;
     }
-    static void Arm(HWND main, bool anyLoop, std::vector<UINT> keys) {
+    static bool ShowsText(HWND dialog, const std::wstring& text) {
+        if (text.empty()) {
+            return true;
+        }
+        for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t shown[MAX_PATH] = {};
+            ::GetWindowTextW(child, shown, MAX_PATH);
+            if (::lstrcmpiW(shown, text.c_str()) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+    static void Arm(HWND main, bool anyLoop, std::vector<UINT> keys, std::wstring waitText = {}) {
+        s_waitText = std::move(waitText);
         s_main = main;
         s_anyLoop = anyLoop;
         s_keys = std::move(keys);
@@ -150,7 +169,7 @@ TEST_F(KeyboardTest, TheWorkedExampleWithKeysAlone) {
     for (const Step& step : walk) {
         SCOPED_TRACE(step.label);
         if (step.key == VK_RETURN && step.focus == IDC_ADD_FOLDER) {
-            LaterKeys::Arm(dlg->m_hWnd, false, {VK_RETURN});
+            LaterKeys::Arm(dlg->m_hWnd, false, {VK_RETURN}, folder);
         }
         for (int i = 0; i < step.times; ++i) {
             Press(step.key);
