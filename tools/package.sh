@@ -106,8 +106,8 @@ if [ -n "$signing" ]; then
   [ -z "$next_cert" ] || keys=2
   check() {  # check PROGRAM FILE EXPECTED-EXIT-CODE
     local answer code
-    answer=$(wine "build/mingw-x86_64/quill_trustcheck.exe" "$1" "$2" "$version" </dev/null 2>&1 | tr -d '\r')
-    code=${PIPESTATUS[0]}
+    answer=$(wine "build/mingw-x86_64/quill_trustcheck.exe" "$1" "$2" "$version" </dev/null 2>&1 | tr -d '\r') &&
+      code=0 || code=$?
     echo "package: $(basename "$(dirname "$1")")-bit program, $(basename "$2"): $answer"
     [ "$code" = "$3" ] || die "the packaged program's update does not trust exactly the certificate it was built with"
     case $answer in *"(keys: $keys,"*) ;; *) die "the packaged program trusts other than $keys key(s)" ;; esac
