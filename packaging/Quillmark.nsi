@@ -1,15 +1,16 @@
 ; The Quillmark installer, one script for both builds. tools/package.sh runs makensis with
-;   -DVERSION=<the program's version>  -DBITS=32|64  -DPROGRAM=<Quillmark.exe of that build>
-;   -DOUTFILE=<installer to write>  [-DSIGN_UNINSTALLER=<command that signs the file given as %1>]
+;   -DVERSION=<the program's version>  -DVERSION_NUMBERS=<the same as four numbers>  -DBITS=32|64
+;   -DPROGRAM=<Quillmark.exe of that build>  -DOUTFILE=<installer to write>  -DOUTNAME=<its file name>
+;   [-DSIGN_UNINSTALLER=<command that signs the file given as %1>]
 ;
 ; A per-user install: no administrator, the program under $LOCALAPPDATA\Programs\Quillmark, a
 ; Start-menu shortcut and an entry in Add/Remove Programs under HKCU. The uninstaller removes
 ; what was installed and keeps the user's settings and error log unless "Remove my settings" is
 ; ticked or /REMOVESETTINGS is given; a silent uninstall (/S) keeps them.
 
-!ifdef VERSION & BITS & PROGRAM & OUTFILE
+!ifdef VERSION & VERSION_NUMBERS & BITS & PROGRAM & OUTFILE & OUTNAME
 !else
-  !error "VERSION, BITS, PROGRAM and OUTFILE must be defined (tools/package.sh does)"
+  !error "VERSION, VERSION_NUMBERS, BITS, PROGRAM, OUTFILE and OUTNAME must be defined (tools/package.sh does)"
 !endif
 
 Unicode true
@@ -31,6 +32,16 @@ SetCompressor /SOLID lzma
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
+; The online update of an installed copy runs only the installer whose version resource names
+; this product, exactly the version offered and the offered file's name.
+VIProductVersion "${VERSION_NUMBERS}"
+VIAddVersionKey ProductName "${PRODUCT}"
+VIAddVersionKey ProductVersion "${VERSION}"
+VIAddVersionKey FileVersion "${VERSION}"
+VIAddVersionKey FileDescription "${PRODUCT} ${VERSION} Setup"
+VIAddVersionKey OriginalFilename "${OUTNAME}"
+VIAddVersionKey CompanyName "${PUBLISHER}"
+VIAddVersionKey LegalCopyright "${PUBLISHER}"
 RequestExecutionLevel user
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
@@ -55,22 +66,7 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 Section "${PRODUCT}" SecProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
-  ; An update is started by the running program, which closes right after: give it a few seconds
-  ; to let go of its file before it is replaced.
-  ${If} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
-    StrCpy $1 0
-    ${Do}
-      ClearErrors
-      FileOpen $0 "$INSTDIR\${PRODUCT}.exe" a
-      ${IfNot} ${Errors}
-        FileClose $0
-        ${Break}
-      ${EndIf}
-      IntOp $1 $1 + 1
-      ${IfThen} $1 >= 20 ${|} ${Break} ${|}
-      Sleep 500
-    ${Loop}
-  ${EndIf}
+  Call WaitForProgram
   File "/oname=${PRODUCT}.exe" "${PROGRAM}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe"
@@ -88,6 +84,59 @@ Section "${PRODUCT}" SecProgram
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
+
+; The program cannot be replaced while it runs. An update is started by the running program,
+; which closes once the pass it is in (an Apply or Undo of many files) has ended, so the
+; installer waits for it. A silent install (/S) waits up to 300 s, or the seconds given as
+; /WAIT=<seconds>; if the program still runs then, it stops with exit code 2 and changes nothing.
+; Otherwise the installer waits 10 s, then asks the user to close Quillmark (Retry) or to stop
+; the installation (Cancel, exit code 2), as often as needed.
+!define SILENT_WAIT_SECONDS 300
+!define ASK_AFTER_SECONDS 10
+Var WaitLimit  ; half seconds a silent install waits
+
+Function .onInit
+  StrCpy $WaitLimit ${SILENT_WAIT_SECONDS}
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/WAIT=" $1
+  ${IfNot} ${Errors}
+    IntOp $WaitLimit $1 + 0  ; not a number: 0, no wait
+  ${EndIf}
+  IntOp $WaitLimit $WaitLimit * 2
+FunctionEnd
+
+!define /math ASK_AFTER_HALVES ${ASK_AFTER_SECONDS} * 2
+Function WaitForProgram
+  ${IfNot} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
+    Return
+  ${EndIf}
+  StrCpy $1 0  ; half seconds waited since the last question
+  StrCpy $2 0  ; half seconds waited in all
+  ${Do}
+    ; Opening the program for writing fails while it runs.
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${PRODUCT}.exe" a
+    ${IfNot} ${Errors}
+      FileClose $0
+      Return
+    ${EndIf}
+    ${If} ${Silent}
+      ${If} $2 >= $WaitLimit
+        SetErrorLevel 2
+        Quit
+      ${EndIf}
+    ${ElseIf} $1 >= ${ASK_AFTER_HALVES}
+      StrCpy $1 0
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} is still running. Please close it (it closes by itself once its current work has finished), then choose Retry.$\r$\n$\r$\nCancel stops the installation and changes nothing." IDRETRY +3
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    IntOp $1 $1 + 1
+    IntOp $2 $2 + 1
+    Sleep 500
+  ${Loop}
+FunctionEnd
 
 ; The uninstaller: the program always goes, the settings only when asked.
 Section "un.${PRODUCT}" UnSecProgram

@@ -1,8 +1,11 @@
 #!/bin/sh
 # Signs Windows programs and installers in place with an Authenticode signature (osslsigncode).
 #
-#   tools/sign.sh [--cert FILE] [--key FILE] FILE.exe...
+#   tools/sign.sh [--cert FILE] [--key FILE] [--description TEXT] FILE.exe...
 #
+# The description (default "Quillmark") goes under the signature: the online update runs only
+# files signed as "Quillmark installer", so the programs and uninstallers must be signed as
+# something else.
 # The certificate and its private key come from the options or from the environment:
 #   QUILLMARK_SIGN_CERT       the code-signing certificate (PEM or DER; a chain in one PEM file)
 #   QUILLMARK_SIGN_KEY        its private key (PEM or DER)
@@ -16,16 +19,18 @@ set -eu
 
 cert=${QUILLMARK_SIGN_CERT:-}
 key=${QUILLMARK_SIGN_KEY:-}
+description=Quillmark
 while [ $# -gt 0 ]; do
   case $1 in
     --cert) cert=${2:?sign.sh: --cert needs a file}; shift 2 ;;
     --key) key=${2:?sign.sh: --key needs a file}; shift 2 ;;
+    --description) description=${2:?sign.sh: --description needs a text}; shift 2 ;;
     --) shift; break ;;
     -*) echo "sign.sh: unknown option $1" >&2; exit 1 ;;
     *) break ;;
   esac
 done
-[ $# -gt 0 ] || { echo "usage: sign.sh [--cert FILE] [--key FILE] FILE.exe..." >&2; exit 1; }
+[ $# -gt 0 ] || { echo "usage: sign.sh [--cert FILE] [--key FILE] [--description TEXT] FILE.exe..." >&2; exit 1; }
 
 if [ -z "$cert" ] && [ -z "$key" ]; then
   echo "sign.sh: no certificate and key given (QUILLMARK_SIGN_CERT, QUILLMARK_SIGN_KEY); left unsigned: $*" >&2
@@ -50,7 +55,7 @@ for file in "$@"; do
     source_file=$file
   fi
   if ! osslsigncode sign -certs "$cert" -key "$key" ${QUILLMARK_SIGN_PASS:+-pass "$QUILLMARK_SIGN_PASS"} \
-      -h sha256 -n Quillmark ${QUILLMARK_SIGN_TIMESTAMP:+-ts "$QUILLMARK_SIGN_TIMESTAMP"} \
+      -h sha256 -n "$description" ${QUILLMARK_SIGN_TIMESTAMP:+-ts "$QUILLMARK_SIGN_TIMESTAMP"} \
       -in "$source_file" -out "$signed" >/dev/null; then
     rm -f "$signed" "$unsigned"
     echo "sign.sh: signing $file failed; it was left as it was" >&2

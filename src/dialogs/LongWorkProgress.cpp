@@ -1,7 +1,5 @@
 #include "dialogs/LongWorkProgress.h"
 
-#include "dialogs/PleaseWait.h"
-
 #include <algorithm>
 
 namespace {
@@ -38,7 +36,7 @@ CLongWorkProgress::~CLongWorkProgress() {
     if (m_pOuter) {
         m_pOuter->m_nReached = std::max(m_pOuter->m_nReached, m_nReached);
     } else if (m_bShowing) {
-        StopPleaseWait();
+        m_window.Stop();
     }
 }
 
@@ -63,12 +61,12 @@ void CLongWorkProgress::Report(int thousandths) {
         if (now - m_tStart < timing.delayMs) {
             return;
         }
-        StartPleaseWait(m_strText, kScale, m_nTheme);
+        m_window.Start(m_strText, kScale, m_nTheme);
         m_bShowing = true;
         ++g_windowsShown;
     } else if (now - m_tLastReport < timing.intervalMs) {
         return;
     }
     m_tLastReport = now;
-    SetPleaseWaitPos(thousandths);
+    m_window.SetPos(thousandths);
 }

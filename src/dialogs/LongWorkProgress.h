@@ -5,6 +5,8 @@
 // the outer pass's bar under the outer pass's message.
 #pragma once
 
+#include "dialogs/PleaseWait.h"
+
 #include <windows.h>
 
 #include <string>
@@ -47,4 +49,6 @@ private:
     ULONGLONG m_tStart = 0;
     ULONGLONG m_tLastReport = 0;
     bool m_bShowing = false;
+    // The pass's own window: the update's download never moves or ends it.
+    CPleaseWait m_window;
 };

@@ -1,5 +1,6 @@
 // The please-wait window and its thread. Each start gets a session of its own, so a window that
-// is still going away never reads the values of the one started after it.
+// is still going away never reads the values of the one started after it, and each user holds
+// only its own sessions.
 #include "dialogs/PleaseWait.h"
 
 #include "framework/Controls.h"
@@ -11,9 +12,7 @@
 #include <mutex>
 #include <vector>
 
-namespace {
-
-struct Session {
+struct PleaseWaitSession {
     // Released by the producers and by StopPleaseWait under g_lock; waited on and finally closed
     // by the window's thread, which alone knows when nobody waits on it any more.
     HANDLE wake = nullptr;
@@ -29,9 +28,14 @@ struct Session {
     std::atomic<bool> ended{false};
 };
 
+namespace {
+
+using Session = PleaseWaitSession;
+
+// Guards every session's wake handle against its closing, and g_latest.
 std::mutex g_lock;
-std::shared_ptr<Session> g_current;  // the running window's session until StopPleaseWait
-std::shared_ptr<Session> g_latest;   // the last started, kept for GetPleaseWaitState
+std::shared_ptr<Session> g_latest;  // the last started, kept for GetPleaseWaitState
+std::atomic<int> g_liveWindows{0};
 
 class CPleaseWaitDlg : public CSkinDialog {
 public:
@@ -151,6 +155,7 @@ DWORD WINAPI PleaseWaitThreadProc(LPVOID parameter) {
         session.wake = nullptr;
     }
     session.ended = true;
+    --g_liveWindows;
     return 0;
 }
 
@@ -161,11 +166,20 @@ void Wake(Session& session) {
     }
 }
 
+void StopSession(Session& session) {
+    // The flag before the wake-up, so the woken thread sees it.
+    session.stop = true;
+    const std::lock_guard<std::mutex> guard(g_lock);
+    Wake(session);
+}
+
 }  // namespace
 
-void StartPleaseWait(const std::wstring& text, int total, int theme) {
-    // A window still running is ended first; its thread cleans up after itself.
-    StopPleaseWait();
+CPleaseWait::~CPleaseWait() {
+    Stop();
+}
+
+void CPleaseWait::Start(const std::wstring& text, int total, int theme) {
     auto session = std::make_shared<Session>();
     session->total = total;
     session->text = text;
@@ -175,36 +189,69 @@ void StartPleaseWait(const std::wstring& text, int total, int theme) {
     if (!session->wake) {
         return;
     }
+    // The whole start under this user's lock: a start from another thread waits, then ends this
+    // window before it shows its own, so no window is left without its user.
+    const std::lock_guard<std::mutex> own(m_lock);
+    if (m_session) {
+        StopSession(*m_session);
+        m_session.reset();
+    }
     auto* parameter = new std::shared_ptr<Session>(session);
+    ++g_liveWindows;
     const HANDLE thread = ::CreateThread(nullptr, 0, PleaseWaitThreadProc, parameter, 0, nullptr);
     if (!thread) {
+        --g_liveWindows;
         delete parameter;
         ::CloseHandle(session->wake);
         session->wake = nullptr;
         return;
     }
     ::CloseHandle(thread);  // nobody waits for it
+    m_session = session;
     const std::lock_guard<std::mutex> guard(g_lock);
-    g_current = session;
     g_latest = std::move(session);
 }
 
-void SetPleaseWaitPos(int position) {
-    const std::lock_guard<std::mutex> guard(g_lock);
-    if (g_current) {
-        g_current->pos = position;
-        Wake(*g_current);
+void CPleaseWait::SetPos(int position) {
+    const std::lock_guard<std::mutex> own(m_lock);
+    if (m_session) {
+        m_session->pos = position;
+        const std::lock_guard<std::mutex> guard(g_lock);
+        Wake(*m_session);
     }
 }
 
-void StopPleaseWait() {
-    const std::lock_guard<std::mutex> guard(g_lock);
-    if (const std::shared_ptr<Session> session = std::move(g_current)) {
-        g_current.reset();
-        // The flag before the wake-up, so the woken thread sees it.
-        session->stop = true;
-        Wake(*session);
+void CPleaseWait::Stop() {
+    const std::lock_guard<std::mutex> own(m_lock);
+    if (m_session) {
+        StopSession(*m_session);
+        m_session.reset();
     }
+}
+
+namespace {
+
+CPleaseWait& SharedWindow() {
+    static CPleaseWait shared;
+    return shared;
+}
+
+}  // namespace
+
+void StartPleaseWait(const std::wstring& text, int total, int theme) {
+    SharedWindow().Start(text, total, theme);
+}
+
+void SetPleaseWaitPos(int position) {
+    SharedWindow().SetPos(position);
+}
+
+void StopPleaseWait() {
+    SharedWindow().Stop();
+}
+
+int CountPleaseWaitWindows() {
+    return g_liveWindows;
 }
 
 PleaseWaitState GetPleaseWaitState() {

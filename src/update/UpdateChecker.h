@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <urlmon.h>
 
 #include <string>
 
@@ -11,27 +10,20 @@
 // passes, never in the middle of one.
 inline constexpr UINT WM_UPDATE_INSTALLER_STARTED = WM_APP + 0x71;
 
-// Reports the installer download's progress to the please-wait window. Lives on the stack for
-// the one download and is not reference-counted.
-class CDownloadProgress : public IBindStatusCallback {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
-                                         LPCWSTR statusText) override;
-    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return E_NOTIMPL; }
-};
+class CPleaseWait;
+
+// Downloads `address` to the file `path` without the system's cache, following redirects only
+// to addresses the update trusts (HTTPS; see IsTrustedUpdateAddress), at most five: the system's
+// URL download would follow any, to plain HTTP too, without a word. `refused` receives the
+// address of a redirect that was not followed. `window`, if any, shows the progress.
+HRESULT DownloadToFileSecurely(const std::wstring& address, const std::wstring& path, CPleaseWait* window,
+                               std::wstring& refused);
 
 class CUpdateChecker {
 public:
-    CUpdateChecker() = default;
+    // Removes the download folders that earlier runs left behind (an installer they started
+    // was still running when they ended).
+    CUpdateChecker();
     // Neither stops nor waits for a running automatic check: it owns everything it uses.
     ~CUpdateChecker();
     CUpdateChecker(const CUpdateChecker&) = delete;
@@ -58,7 +50,8 @@ public:
     static bool ReadServerContent(const std::wstring& address, std::wstring& content);
 };
 
-// Opens the verified installer, ShellExecuteW's "open" unless replaced (tests record it);
-// true when it started. Null restores the shell.
+// Starts the verified installer at `path` (CreateProcessW of exactly that file) unless replaced
+// (tests record it); true when it started. Called while the file is still held open against
+// writing, renaming and deleting. Null restores CreateProcessW.
 using InstallerLauncher = bool (*)(const std::wstring& path);
 void SetInstallerLauncher(InstallerLauncher launcher);

@@ -88,14 +88,24 @@ ServerVersionVerdict JudgeServerVersion(std::wstring_view serverText, std::wstri
 
 UpdateEndpoints MakeUpdateEndpoints(std::wstring_view overrideRoot) {
     std::wstring root = kUpdateSiteRoot;
-    if ((StartsWithNoCase(overrideRoot, L"https://") || StartsWithNoCase(overrideRoot, L"http://")) &&
-        !HostOfAddress(overrideRoot).empty()) {
+    if (IsTrustedUpdateAddress(overrideRoot)) {
         root = overrideRoot;
         if (root.back() != L'/') {
             root += L'/';
         }
     }
     return {root, HostOfAddress(root)};
+}
+
+bool IsTrustedUpdateAddress(std::wstring_view address) {
+    const std::wstring host = HostOfAddress(address);
+    if (host.empty()) {
+        return false;
+    }
+    if (StartsWithNoCase(address, L"https://")) {
+        return true;
+    }
+    return StartsWithNoCase(address, L"http://") && (host == L"127.0.0.1" || host == L"[::1]");
 }
 
 std::wstring InstallerAddress(const UpdateEndpoints& endpoints, std::wstring_view serverVersion, InstallerBuild build) {
@@ -130,4 +140,88 @@ std::optional<int> DownloadPercent(std::uint32_t progress, std::uint32_t maximum
     }
     const double percent = progress * 100.0 / maximum;
     return static_cast<int>(std::min(percent, 100.0));
+}
+
+namespace {
+
+// One DER element at the front of `der`: its tag, and its contents; false when malformed.
+bool TakeElement(std::string_view& der, unsigned char& tag, std::string_view& contents) {
+    if (der.size() < 2) {
+        return false;
+    }
+    tag = static_cast<unsigned char>(der[0]);
+    std::size_t length = static_cast<unsigned char>(der[1]);
+    std::size_t header = 2;
+    if (length & 0x80) {
+        const std::size_t bytes = length & 0x7F;
+        if (bytes == 0 || bytes > 3 || der.size() < 2 + bytes) {
+            return false;
+        }
+        length = 0;
+        for (std::size_t i = 0; i < bytes; ++i) {
+            length = length * 256 + static_cast<unsigned char>(der[2 + i]);
+        }
+        header += bytes;
+    }
+    if (der.size() - header < length) {
+        return false;
+    }
+    contents = der.substr(header, length);
+    der.remove_prefix(header + length);
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::wstring> OpusProgramName(std::string_view der) {
+    unsigned char tag = 0;
+    std::string_view sequence;
+    if (!TakeElement(der, tag, sequence) || tag != 0x30) {
+        return std::nullopt;
+    }
+    std::string_view programName;
+    if (!TakeElement(sequence, tag, programName) || tag != 0xA0) {
+        return std::nullopt;  // no program name (it is optional and comes first)
+    }
+    std::string_view text;
+    if (!TakeElement(programName, tag, text)) {
+        return std::nullopt;
+    }
+    std::wstring name;
+    if (tag == 0x80) {  // BMPString: UTF-16, big-endian
+        if (text.size() % 2 != 0) {
+            return std::nullopt;
+        }
+        for (std::size_t i = 0; i < text.size(); i += 2) {
+            name += static_cast<wchar_t>(static_cast<unsigned char>(text[i]) * 256 + static_cast<unsigned char>(text[i + 1]));
+        }
+    } else if (tag == 0x81) {  // IA5String: ASCII
+        for (const char c : text) {
+            name += static_cast<wchar_t>(static_cast<unsigned char>(c));
+        }
+    } else {
+        return std::nullopt;
+    }
+    return name;
+}
+
+std::wstring RedirectLocation(std::wstring_view headers) {
+    while (!headers.empty()) {
+        const std::size_t end = headers.find(L'\n');
+        std::wstring_view line = headers.substr(0, end);
+        headers.remove_prefix(end == std::wstring_view::npos ? headers.size() : end + 1);
+        if (StartsWithNoCase(line, L"location:")) {
+            return std::wstring(TrimSpace(line.substr(9)));
+        }
+    }
+    return {};
+}
+
+std::wstring ResolveRedirect(std::wstring_view from, std::wstring_view location) {
+    if (location.find(L"://") != std::wstring_view::npos || location.empty() || location.front() != L'/') {
+        return std::wstring(location);
+    }
+    const std::size_t scheme = from.find(L"://");
+    const std::size_t pathStart = scheme == std::wstring_view::npos ? std::wstring_view::npos : from.find(L'/', scheme + 3);
+    return std::wstring(from.substr(0, pathStart)) + std::wstring(location);
 }

@@ -36,9 +36,14 @@ struct UpdateEndpoints {
     std::wstring strSiteRoot;
     std::wstring strHost;  // named in the connection notice
 };
-// The vendor's endpoints, or those of `overrideRoot` when it is an http or https address (a
+// The vendor's endpoints, or those of `overrideRoot` when the update may fetch from it (a
 // missing final "/" is added). Anything else is ignored.
 UpdateEndpoints MakeUpdateEndpoints(std::wstring_view overrideRoot);
+
+// Whether the update may fetch from `address`, first or after a redirect: HTTPS, or HTTP to
+// this machine's loopback address (a test server). A name such as "localhost" is not enough:
+// it may resolve elsewhere.
+bool IsTrustedUpdateAddress(std::wstring_view address);
 
 // Which package replaces the running program: the 64-bit build updates from the 64-bit installer.
 enum class InstallerBuild { Bits32, Bits64 };
@@ -55,3 +60,15 @@ std::wstring LastSegment(std::wstring_view address);
 // The bar position, 0 to 100, of a download at `progress` of `maximum` bytes; nothing while the
 // size is unknown (0).
 std::optional<int> DownloadPercent(std::uint32_t progress, std::uint32_t maximum);
+
+// The program name in the DER of an Authenticode SpcSpOpusInfo (the description a file was
+// signed with: SEQUENCE { [0] { unicode [0] BMPString | ascii [1] IA5String } ... }); nothing
+// when the bytes hold none. Read here because some systems' decoders misread the ASCII form.
+std::optional<std::wstring> OpusProgramName(std::string_view der);
+
+// The Location header's value in a block of HTTP response headers ("Name: value" lines); empty
+// when there is none.
+std::wstring RedirectLocation(std::wstring_view headers);
+// The address a redirect from `from` to `location` leads to: `location` itself when it names a
+// scheme, else on `from`'s scheme, host and port (a path from the root).
+std::wstring ResolveRedirect(std::wstring_view from, std::wstring_view location);

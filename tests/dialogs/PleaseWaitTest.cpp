@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -160,6 +161,55 @@ TEST(PleaseWaitWindow, ASecondStartEndsTheFirstWindowAndLeaksNothing) {
     })) << "handles before: " << handlesBefore;
     EXPECT_TRUE(WaitUntil([&] { return GdiObjectCount() == gdiBefore; }))
         << "GDI objects " << gdiBefore << " -> " << GdiObjectCount();
+}
+
+// Starts and stops from two threads at once, on one user's window and on a user each: every
+// window that was started goes again.
+TEST(PleaseWaitWindow, StartsAndStopsFromTwoThreadsLeaveNoWindow) {
+    CPleaseWait own[2];
+    for (const bool shared : {true, false}) {
+        const auto work = [&](int who) {
+            for (int round = 0; round < 20; ++round) {
+                if (shared) {
+                    StartPleaseWait(L"Working", 10, 10);
+                    StopPleaseWait();
+                } else {
+                    own[who].Start(L"Working", 10, 10);
+                    own[who].Stop();
+                }
+            }
+        };
+        std::thread first(work, 0);
+        std::thread second(work, 1);
+        first.join();
+        second.join();
+        EXPECT_TRUE(WaitUntil([] { return CountPleaseWaitWindows() == 0; }))
+            << (shared ? "shared window: " : "a window each: ") << CountPleaseWaitWindows() << " left";
+    }
+}
+
+// A long pass shows its window while the download shows its own: neither moves or ends the other's.
+TEST(PleaseWaitWindow, EachUserMovesAndEndsOnlyItsOwnWindow) {
+    CPleaseWait pass;
+    pass.Start(L"Applying", 1000, 10);
+    pass.SetPos(250);
+    ASSERT_TRUE(WaitUntil([] { return GetPleaseWaitState().shownPos == 250; }));
+    const HWND passWindow = GetPleaseWaitState().window;
+    {
+        CPleaseWait download;
+        download.Start(L"Downloading new version ...", 100, 10);
+        ASSERT_TRUE(WaitUntil([&] { return GetPleaseWaitState().window && GetPleaseWaitState().window != passWindow; }));
+        download.SetPos(90);
+        ASSERT_TRUE(WaitUntil([] { return GetPleaseWaitState().shownPos == 90; }));
+        EXPECT_EQ(CountPleaseWaitWindows(), 2);
+        download.Stop();
+        EXPECT_TRUE(WaitUntil([] { return GetPleaseWaitState().ended; }));
+    }
+    EXPECT_TRUE(::IsWindowVisible(passWindow)) << "the pass's window outlives the download's";
+    EXPECT_EQ(CountPleaseWaitWindows(), 1);
+    pass.Stop();
+    EXPECT_TRUE(WaitUntil([] { return CountPleaseWaitWindows() == 0; }));
+    EXPECT_FALSE(::IsWindow(passWindow));
 }
 
 TEST(PleaseWaitWindow, StaysInFrontWithoutTakingTheFocusOrACloseButton) {

@@ -131,10 +131,24 @@ QUILLMARK_UPDATE_URL=http://127.0.0.1:1/ "$QUILL_WINE" "$win_program_dir\\Quillm
 app_pid=$!
 step wait-main
 echo "installed program's main window: $(elapsed "$start") s"
+
+# ---- an installer started while the program runs waits for it ----------------------------------
+start=$(seconds)
+wine "$setup" /S /WAIT=2 </dev/null >/dev/null 2>&1
+expect "a silent install that waited 2 s for the running program: exit code" 2 "$?"
+echo "silent install gave up on the running program after $(elapsed "$start") s"
+wine "$setup" /S /WAIT=120 </dev/null >/dev/null 2>&1 &
+setup_pid=$!
+sleep 3
+kill -0 "$setup_pid" 2>/dev/null || fail "the installer did not wait for the running program"
+start=$(seconds)
 step close
 step wait-question
 step answer yes
 step wait-gone
+wait "$setup_pid"
+expect "the waiting installer's exit code once the program closed" 0 "$?"
+echo "the waiting installer finished $(elapsed "$start") s after the program was asked to close"
 for _ in $(seq 1 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$app_pid" 2>/dev/null; then
   fail "the installed program is still running 10 s after its window closed"

@@ -42,6 +42,11 @@ void TestHttpServer::Serve(const std::string& path, const std::string& body) {
     m_files[path] = body;
 }
 
+void TestHttpServer::Redirect(const std::string& path, const std::string& location) {
+    std::lock_guard lock(m_mutex);
+    m_redirects[path] = location;
+}
+
 std::vector<std::string> TestHttpServer::requests() {
     std::lock_guard lock(m_mutex);
     return m_requests;
@@ -74,10 +79,15 @@ void TestHttpServer::Answer(SOCKET client) {
     std::string status = "200 OK";
     std::string type = "application/octet-stream";
     std::string body;
+    std::string extra;
     {
         std::lock_guard lock(m_mutex);
         m_requests.push_back(path);
-        if (const auto found = m_files.find(path); found != m_files.end()) {
+        if (const auto moved = m_redirects.find(path); moved != m_redirects.end()) {
+            status = "302 Found";
+            type = "text/html";
+            extra = "Location: " + moved->second + "\r\n";
+        } else if (const auto found = m_files.find(path); found != m_files.end()) {
             body = found->second;
         } else {
             status = "404 Not Found";
@@ -86,7 +96,7 @@ void TestHttpServer::Answer(SOCKET client) {
         }
     }
     const std::string reply = "HTTP/1.0 " + status + "\r\nContent-Type: " + type + "\r\nContent-Length: " +
-                              std::to_string(body.size()) + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" +
+                              std::to_string(body.size()) + "\r\nCache-Control: no-store\r\nConnection: close\r\n" + extra + "\r\n" +
                               body;
     size_t sent = 0;
     while (sent < reply.size()) {

@@ -21,6 +21,8 @@ public:
     // "http://127.0.0.1:<port>/"
     std::wstring root() const;
     void Serve(const std::string& path, const std::string& body);
+    // Answers `path` with "302 Found" to `location`.
+    void Redirect(const std::string& path, const std::string& location);
     // The paths asked for, in order.
     std::vector<std::string> requests();
 
@@ -32,6 +34,7 @@ private:
     unsigned short m_port = 0;
     std::mutex m_mutex;
     std::map<std::string, std::string> m_files;
+    std::map<std::string, std::string> m_redirects;
     std::vector<std::string> m_requests;
     std::thread m_thread;
 };

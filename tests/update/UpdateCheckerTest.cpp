@@ -30,10 +30,30 @@ constexpr wchar_t kLatestNotice[] = L"Your Quillmark is already the latest one."
 constexpr wchar_t kLocalConnectionNotice[] = L"Can not connect to 127.0.0.1. Please check your network connection.";
 constexpr wchar_t kNotSignedNotice[] =
     L"The downloaded installer is not signed by the maker of Quillmark. It was deleted and nothing was run.";
+constexpr wchar_t kNotInstallerNotice[] =
+    L"The downloaded file is signed by the maker of Quillmark but is not its installer. It was deleted and nothing "
+    L"was run.";
+constexpr wchar_t kOtherVersionNotice[] =
+    L"The downloaded installer is not the one of version 3.02. It was deleted and nothing was run.";
 
+// What someone else could do to the file while the update is about to start it.
+struct SwapAttempts {
+    bool bWritten = true;
+    bool bRenamed = true;
+    bool bDeleted = true;
+};
 std::vector<std::wstring> g_launched;
+SwapAttempts g_swap;
 bool RecordLaunch(const std::wstring& path) {
     g_launched.push_back(path);
+    const HANDLE writer = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    g_swap.bWritten = writer != INVALID_HANDLE_VALUE;
+    if (g_swap.bWritten) {
+        ::CloseHandle(writer);
+    }
+    g_swap.bRenamed = ::MoveFileW(path.c_str(), (path + L".swapped").c_str()) != 0;
+    g_swap.bDeleted = ::DeleteFileW(path.c_str()) != 0;
     return true;
 }
 
@@ -74,9 +94,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server.started());
         PointAt(server.root());
-        const std::string key = ReadTestFile(GetModuleFolder() + L"vendor-key.hex");
-        ASSERT_FALSE(key.empty()) << "vendor-key.hex is made at build time";
-        SetVendorSignerKey(key);
         SetInstallerLauncher(RecordLaunch);
         g_launched.clear();
         WNDCLASSW windowClass{};
@@ -91,7 +108,6 @@ protected:
     }
     void TearDown() override {
         ::SetEnvironmentVariableW(L"QUILLMARK_UPDATE_URL", nullptr);
-        SetVendorSignerKey("");
         SetInstallerLauncher(nullptr);
         ::DestroyWindow(window);
     }
@@ -196,10 +212,10 @@ TEST_F(UpdateCheckerTest, NoServerLogsTheFailedDownload) {
     }
 }
 
-TEST_F(UpdateCheckerTest, OnlyTheVendorsSignedInstallerIsStarted) {
+TEST_F(UpdateCheckerTest, OnlyTheVendorsInstallerOfTheOfferedVersionIsStarted) {
     struct Case {
         const char* label;
-        const wchar_t* installer;  // built beside the tests; null: not on the server
+        const wchar_t* installer;  // built beside the tests
         bool interactive;
         bool started;
         std::wstring notice;  // after the question
@@ -208,21 +224,28 @@ TEST_F(UpdateCheckerTest, OnlyTheVendorsSignedInstallerIsStarted) {
     const Case cases[] = {
         {"signed by the vendor", L"installer-vendor.exe", true, true, L"", nullptr},
         {"signed by the vendor, automatic check", L"installer-vendor.exe", false, true, L"", nullptr},
+        {"signed with the vendor's next key", L"installer-next.exe", true, true, L"", nullptr},
         {"signed by another signer", L"installer-other.exe", true, false, kNotSignedNotice,
-         "is not signed by the vendor, error: 0X"},  // Wine: 0, no trusted root needed
-        {"not signed", L"installer-unsigned.exe", true, false, kNotSignedNotice,
-         "is not signed by the vendor, error: 0X800B0100. It was deleted."},
+         "is not the vendor's installer of version 3.02 (), error: 0X"},  // Wine: 0, no trusted root needed
+        {"not signed", L"installer-unsigned.exe", true, false, kNotSignedNotice, "error: 0X800B0100. It was deleted."},
         {"not signed, automatic check", L"installer-unsigned.exe", false, false, kNotSignedNotice,
-         "is not signed by the vendor"},
+         "is not the vendor's installer"},
         {"signed by the vendor, then one byte changed", L"installer-tampered.exe", true, false, kNotSignedNotice,
-         "is not signed by the vendor, error: 0X80096010. It was deleted."},
+         "error: 0X80096010. It was deleted."},
+        {"the vendor's installer of 3.01", L"installer-older.exe", true, false, kOtherVersionNotice,
+         "(signed as \"Quillmark installer\", Quillmark 3.01, Quillmark-3.01-"},
+        {"the vendor's uninstaller", L"uninstaller-vendor.exe", true, false, kNotInstallerNotice,
+         "(signed as \"Quillmark uninstaller\", Quillmark 3.02"},
+        {"the vendor's program", L"program-vendor.exe", false, false, kNotInstallerNotice,
+         "(signed as \"Quillmark\", Quillmark 3.02"},
     };
     // The package of the server's version built for this program's word size.
     const std::string name = sizeof(void*) == 8 ? "Quillmark-3.02-x64-setup.exe" : "Quillmark-3.02-setup.exe";
-    const std::wstring local = GetTempFolder() + ToWide(name);
+    const std::wstring prefix = GetTempFolder() + L"Quillmark-update-";
     int n = 0;
     for (const Case& c : cases) {
         g_launched.clear();
+        g_swap = SwapAttempts{};
         const std::wstring product = L"Sign" + std::to_wstring(++n);
         server.Serve("/" + Narrow(product) + ".ver", "3.02");
         server.Serve("/download/" + name, ReadTestFile(GetModuleFolder() + c.installer));
@@ -235,17 +258,58 @@ TEST_F(UpdateCheckerTest, OnlyTheVendorsSignedInstallerIsStarted) {
         }
         EXPECT_EQ(shown, expected) << c.label;
         EXPECT_EQ(server.requests().back(), "/download/" + name) << c.label;
-        EXPECT_EQ(g_launched, c.started ? std::vector<std::wstring>{local} : std::vector<std::wstring>{}) << c.label;
+        ASSERT_EQ(g_launched.size(), c.started ? 1u : 0u) << c.label;
         EXPECT_EQ(ClosesPosted(), c.started ? 1 : 0) << c.label;
-        EXPECT_EQ(PathExists(local), c.started) << c.label << ": a refused download is deleted";
         const std::string added = LogText().substr(logBefore);
         if (c.logged) {
             EXPECT_NE(added.find(c.logged), std::string::npos) << c.label << ": " << added;
         } else {
             EXPECT_EQ(added, "") << c.label;
         }
-        DeleteFileIfExists(local);
+        if (c.started) {
+            // A folder of its own with a name of 16 random hexadecimal digits, the file under its
+            // own name; held against every change until it had started.
+            const std::wstring& path = g_launched[0];
+            ASSERT_EQ(path.substr(0, prefix.size()), prefix) << c.label;
+            EXPECT_EQ(path.find_first_not_of(L"0123456789abcdef", prefix.size()), prefix.size() + 16) << Narrow(path);
+            EXPECT_EQ(path.substr(prefix.size() + 16), L"\\" + ToWide(name)) << c.label;
+            EXPECT_FALSE(g_swap.bWritten || g_swap.bRenamed || g_swap.bDeleted) << c.label << ": the file was changed";
+            EXPECT_TRUE(PathExists(path)) << c.label << ": the started installer stays until the next start";
+            CUpdateChecker nextStart;
+            EXPECT_FALSE(PathExists(path.substr(0, prefix.size() + 16))) << c.label << ": gone at the next start";
+        }
+        WIN32_FIND_DATAW found{};
+        const HANDLE left = ::FindFirstFileW((prefix + L"*").c_str(), &found);
+        EXPECT_EQ(left, INVALID_HANDLE_VALUE) << c.label << ": a download folder was left: " << Narrow(found.cFileName);
+        if (left != INVALID_HANDLE_VALUE) {
+            ::FindClose(left);
+        }
     }
+}
+
+TEST_F(UpdateCheckerTest, ARedirectAwayFromHttpsIsRefused) {
+    const std::string name = sizeof(void*) == 8 ? "Quillmark-3.02-x64-setup.exe" : "Quillmark-3.02-setup.exe";
+    const std::string elsewhere = "http://localhost:" + Narrow(server.root().substr(17));  // "http://127.0.0.1:" cut
+    server.Serve("/Redirected.ver", "3.02");
+    server.Redirect("/download/" + name, elsewhere + "plain/" + name);
+    server.Serve("/plain/" + name, ReadTestFile(GetModuleFolder() + L"installer-vendor.exe"));
+    server.Redirect("/Sent.ver", elsewhere + "plain/Sent.ver");
+    server.Serve("/plain/Sent.ver", "3.02");
+    const size_t logBefore = LogText().size();
+
+    EXPECT_EQ(Check(true, L"Redirected", {true}),
+              (std::vector<std::wstring>{kQuestion302, L"The server sent the download of the new version to an address "
+                                                       L"that is not secure (not HTTPS). Nothing was downloaded or run."}));
+    EXPECT_EQ(Check(true, L"Sent", {true}), std::vector<std::wstring>{kLocalConnectionNotice}) << "the version file";
+    for (const std::string& path : server.requests()) {
+        EXPECT_NE(path.substr(0, 7), "/plain/") << "the redirect was followed";
+    }
+    EXPECT_TRUE(g_launched.empty());
+    const std::string added = LogText().substr(logBefore);
+    EXPECT_NE(added.find("was redirected to " + elsewhere + "plain/" + name + ", which is not an HTTPS address"),
+              std::string::npos)
+        << added;
+    EXPECT_NE(added.find("was redirected to " + elsewhere + "plain/Sent.ver"), std::string::npos) << added;
 }
 
 TEST_F(UpdateCheckerTest, InteractiveCheckIsRefusedWhileTheAutomaticOneRuns) {
@@ -291,27 +355,48 @@ TEST_F(UpdateCheckerTest, AutomaticCheckOutlivesItsComponent) {
     EXPECT_EQ(answerer.boxes()[0].theme, 9);
 }
 
-TEST(DownloadProgressTest, AnswersForItsOwnInterfacesOnly) {
-    CDownloadProgress progress;
+// This test program carries the test vendor's keys the way a release carries its certificate's.
+TEST(InstallerCheckTest, OnlyTheTrustedKeysSignatureIsAccepted) {
+    // A program built without a certificate: the unsigned sample has no key resources.
+    const std::wstring keyless = GetModuleFolder() + L"installer-unsigned.exe";
+    const HMODULE noKeys = ::LoadLibraryExW(keyless.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(noKeys, nullptr);
     struct Case {
         const char* label;
-        const IID* iid;
-        HRESULT expected;
+        HMODULE program;
+        const wchar_t* file;
+        InstallerVerdict expected;
+        const wchar_t* offeredVersion = L"3.02";
+        bool otherWordSize = false;  // the offer names the other build's installer
     };
     const Case cases[] = {
-        {"IUnknown", &IID_IUnknown, S_OK},
-        {"IBindStatusCallback", &IID_IBindStatusCallback, S_OK},
-        {"IStream", &IID_IStream, E_NOINTERFACE},
-        {"IAuthenticate", &IID_IAuthenticate, E_NOINTERFACE},
+        {"current key", nullptr, L"installer-vendor.exe", InstallerVerdict::Accepted},
+        {"next key", nullptr, L"installer-next.exe", InstallerVerdict::Accepted},
+        {"another signer", nullptr, L"installer-other.exe", InstallerVerdict::OtherSigner},
+        {"unsigned", nullptr, L"installer-unsigned.exe", InstallerVerdict::BadSignature},
+        {"changed after signing", nullptr, L"installer-tampered.exe", InstallerVerdict::BadSignature},
+        {"a build without a key, vendor's file", noKeys, L"installer-vendor.exe", InstallerVerdict::NoTrustedKey},
+        {"3.02 offered, 3.01 sent", nullptr, L"installer-older.exe", InstallerVerdict::OtherVersion},
+        {"3.01 offered, 3.02 sent", nullptr, L"installer-vendor.exe", InstallerVerdict::OtherVersion, L"3.01"},
+        {"3.1 offered, 3.02 sent", nullptr, L"installer-vendor.exe", InstallerVerdict::OtherVersion, L"3.1"},
+        {"the other word size's installer", nullptr, L"installer-vendor.exe", InstallerVerdict::NotAnInstaller, L"3.02",
+         true},
+        {"signed as the uninstaller", nullptr, L"uninstaller-vendor.exe", InstallerVerdict::NotAnInstaller},
+        {"signed as the program", nullptr, L"program-vendor.exe", InstallerVerdict::NotAnInstaller},
     };
+    EXPECT_EQ(ReadTrustedKeys().size(), 2u) << "the current and the next key";
+    EXPECT_TRUE(ReadTrustedKeys(noKeys).empty());
     for (const Case& c : cases) {
-        void* object = reinterpret_cast<void*>(1);
-        EXPECT_EQ(progress.QueryInterface(*c.iid, &object), c.expected) << c.label;
-        EXPECT_EQ(object, c.expected == S_OK ? static_cast<void*>(static_cast<IBindStatusCallback*>(&progress)) : nullptr)
-            << c.label;
+        const std::wstring path = GetModuleFolder() + c.file;
+        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << c.label;
+        const bool bits64 = (sizeof(void*) == 8) != c.otherWordSize;
+        const OfferedInstaller offer{c.offeredVersion, L"Quillmark-" + std::wstring(c.offeredVersion) +
+                                                           (bits64 ? L"-x64-setup.exe" : L"-setup.exe")};
+        EXPECT_EQ(CheckInstaller(file, path, offer, c.program).verdict, c.expected) << c.label;
+        ::CloseHandle(file);
     }
-    EXPECT_EQ(progress.QueryInterface(IID_IUnknown, nullptr), E_POINTER);
-    EXPECT_EQ(progress.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, L""), S_OK);
+    ::FreeLibrary(noKeys);
 }
 
 // The main window closes for a started installer, but never inside a pass.

@@ -80,6 +80,12 @@ TEST(UpdateRulesTest, BuildsTheEndpointsFromTheVendorOrAnOverride) {
         {"other scheme ignored", L"file:///C:/updates/", L"4", L"https://www.larkwell.com/",
          L"https://www.larkwell.com/download/Quillmark-4-setup.exe",
          L"https://www.larkwell.com/download/Quillmark-4-x64-setup.exe", L"www.larkwell.com"},
+        {"plain http to another host ignored", L"http://mirror.example.org/", L"3.02", L"https://www.larkwell.com/",
+         L"https://www.larkwell.com/download/Quillmark-3.02-setup.exe",
+         L"https://www.larkwell.com/download/Quillmark-3.02-x64-setup.exe", L"www.larkwell.com"},
+        {"plain http to localhost by name ignored", L"http://localhost:8080/", L"3.02", L"https://www.larkwell.com/",
+         L"https://www.larkwell.com/download/Quillmark-3.02-setup.exe",
+         L"https://www.larkwell.com/download/Quillmark-3.02-x64-setup.exe", L"www.larkwell.com"},
         {"no host ignored", L"https://", L"3.02", L"https://www.larkwell.com/",
          L"https://www.larkwell.com/download/Quillmark-3.02-setup.exe",
          L"https://www.larkwell.com/download/Quillmark-3.02-x64-setup.exe", L"www.larkwell.com"},
@@ -94,6 +100,28 @@ TEST(UpdateRulesTest, BuildsTheEndpointsFromTheVendorOrAnOverride) {
     EXPECT_EQ(LastSegment(L"https://h/download/Quillmark-3.02-setup.exe"), L"Quillmark-3.02-setup.exe");
     EXPECT_EQ(HostOfAddress(L"http://user@[::1]:81/x"), L"[::1]");
     EXPECT_EQ(HostOfAddress(L"no scheme"), L"");
+}
+
+TEST(UpdateRulesTest, OnlyHttpsOrTheLoopbackAddressIsFetched) {
+    const struct {
+        const wchar_t* address;
+        bool trusted;
+    } cases[] = {
+        {L"https://www.larkwell.com/download/x.exe", true},
+        {L"HTTPS://mirror.example.org:8443/x", true},
+        {L"http://127.0.0.1:1/", true},
+        {L"http://[::1]:81/x", true},
+        {L"http://www.larkwell.com/download/x.exe", false},
+        {L"http://localhost/x", false},
+        {L"http://127.0.0.1.example.org/x", false},
+        {L"http://user@127.0.0.1@evil.example.org/x", false},
+        {L"ftp://www.larkwell.com/x", false},
+        {L"https://", false},
+        {L"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsTrustedUpdateAddress(c.address), c.trusted) << ::testing::PrintToString(std::wstring(c.address));
+    }
 }
 
 TEST(UpdateRulesTest, DownloadPercentFollowsTheBytes) {
@@ -113,3 +141,43 @@ TEST(UpdateRulesTest, DownloadPercentFollowsTheBytes) {
 }
 
 }  // namespace
+
+TEST(UpdateRulesTest, RedirectsAreReadAndResolved) {
+    const struct {
+        const wchar_t* label;
+        const wchar_t* headers;
+        const wchar_t* from;
+        const wchar_t* next;
+    } cases[] = {
+        {L"absolute", L"HTTP/1.1 302 Found\r\nlocation:  http://elsewhere/x \r\nContent-Length: 0\r\n\r\n",
+         L"https://www.larkwell.com/download/a.exe", L"http://elsewhere/x"},
+        {L"path from the root", L"HTTP/1.1 301 Moved\r\nLocation: /mirror/a.exe\r\n",
+         L"https://www.larkwell.com:8443/download/a.exe", L"https://www.larkwell.com:8443/mirror/a.exe"},
+        {L"no location", L"HTTP/1.1 302 Found\r\nX-Location: /x\r\n", L"https://h/a", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveRedirect(c.from, RedirectLocation(c.headers)), c.next)
+            << ::testing::PrintToString(std::wstring(c.label));
+    }
+}
+
+TEST(UpdateRulesTest, TheSignedDescriptionIsReadInBothForms) {
+    using namespace std::string_literals;
+    const struct {
+        const char* label;
+        std::string der;
+        std::optional<std::wstring> name;
+    } cases[] = {
+        // As osslsigncode writes it: SEQUENCE { [0] { [1] IA5String "Quill" } }
+        {"ASCII", "\x30\x09\xA0\x07\x81\x05Quill"s, L"Quill"},
+        {"UTF-16", "\x30\x08\xA0\x06\x80\x04\x00Q\x00i"s, L"Qi"},
+        {"with a link after it", "\x30\x0D\xA0\x04\x81\x02Qu\xA1\x05\x80\x03x.y"s, L"Qu"},
+        {"no program name", "\x30\x05\xA1\x03\x80\x01x"s, std::nullopt},
+        {"cut short", "\x30\x09\xA0\x07\x81\x05Qu"s, std::nullopt},
+        {"odd UTF-16", "\x30\x07\xA0\x05\x80\x03\x00Q\x00"s, std::nullopt},
+        {"empty", ""s, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OpusProgramName(c.der), c.name) << c.label;
+    }
+}
