@@ -7,7 +7,7 @@ headers=$(i686-w64-mingw32-objdump -p "$exe")
 problems=0
 grep -q 'Magic.*010b' <<<"$headers" || { echo "check-exe: $exe is not a 32-bit (PE32) image" >&2; problems=1; }
 grep -q 'Subsystem.*00000002' <<<"$headers" || { echo "check-exe: $exe is not a GUI executable" >&2; problems=1; }
-system_dlls='^(ADVAPI32|COMCTL32|COMDLG32|GDI32|KERNEL32|MSVCRT|OLE32|OLEAUT32|SHELL32|SHLWAPI|USER32|URLMON|MAPI32|WINTRUST|CRYPT32)\.DLL$'
+system_dlls='^(ADVAPI32|COMCTL32|COMDLG32|GDI32|KERNEL32|MSVCRT|OLE32|OLEAUT32|SHELL32|SHLWAPI|USER32|URLMON|MAPI32|WINTRUST|CRYPT32|WININET|VERSION|BCRYPT|OLEACC)\.DLL$'
 while read -r dll; do
   if ! tr '[:lower:]' '[:upper:]' <<<"$dll" | grep -Eq "$system_dlls"; then
     echo "check-exe: $exe imports $dll, which is not a system DLL" >&2

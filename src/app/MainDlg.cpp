@@ -330,31 +330,14 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
     if (code == CMacCheckBox::kStateSetCode) {
         // A box set from outside: the controls a group switch enables follow it, as after a
         // click; the boxes' other reactions belong to clicks alone.
-        switch (id) {
-        case IDC_SET_FILE_TIME:
-            OnSetFileTime();
-            return TRUE;
-        case IDC_SET_FILE_ATTRIBUTES:
-            OnSetFileAttributes();
-            return TRUE;
-        case IDC_OTHER_PROPERTIES:
-            OnOtherProperties();
-            return TRUE;
-        default:
-            return TRUE;
-        }
+        OnGroupSwitch(id);
+        return TRUE;
     }
     if (code == BN_CLICKED) {
+        if (OnGroupSwitch(id)) {
+            return TRUE;
+        }
         switch (id) {
-        case IDC_SET_FILE_TIME:
-            OnSetFileTime();
-            return TRUE;
-        case IDC_SET_FILE_ATTRIBUTES:
-            OnSetFileAttributes();
-            return TRUE;
-        case IDC_OTHER_PROPERTIES:
-            OnOtherProperties();
-            return TRUE;
         case IDC_APPLY:
             RunPass(&CMainDlg::OnApplyChanges);
             return TRUE;
@@ -420,6 +403,22 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
         return TRUE;
     }
     return CDialog::OnCommand(id, code, control);
+}
+
+bool CMainDlg::OnGroupSwitch(UINT id) {
+    switch (id) {
+    case IDC_SET_FILE_TIME:
+        OnSetFileTime();
+        return true;
+    case IDC_SET_FILE_ATTRIBUTES:
+        OnSetFileAttributes();
+        return true;
+    case IDC_OTHER_PROPERTIES:
+        OnOtherProperties();
+        return true;
+    default:
+        return false;
+    }
 }
 
 BOOL CMainDlg::OnNotify(NMHDR* header, LRESULT* result) {

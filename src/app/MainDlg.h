@@ -122,6 +122,8 @@ public:
     void ScanFolder(const std::wstring& pattern);
 
     // Editing groups: enabling follows the group switches.
+    // The group of switch `id` follows it; false when `id` is no group switch.
+    bool OnGroupSwitch(UINT id);
     void OnSetFileTime();
     void OnSetFileAttributes();
     void OnOtherProperties();
