@@ -13,9 +13,7 @@ source tools/wine-env.sh
 cmake --preset "$QUILL_PRESET" >/dev/null
 cmake --build --preset "$QUILL_PRESET" --target Quillmark
 exe="build/$QUILL_PRESET/Quillmark.exe"
-if [ "$QUILL_PRESET" != mingw-i686 ]; then
-  echo "run.sh: this machine cannot run 32-bit Wine; starting the 64-bit build instead." >&2
-fi
+echo "run.sh: starting $(quill_route_line)" >&2
 quill_make_prefix run x11
 
 if [ -n "${DISPLAY:-}" ] && [ $shot_only -eq 0 ]; then

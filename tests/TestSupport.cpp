@@ -207,3 +207,33 @@ BOOL ClickCounter::OnCommand(UINT id, UINT code, HWND) {
     }
     return FALSE;
 }
+
+namespace {
+// -1 while no seam is in place.
+thread_local long t_allocations = -1;
+thread_local long t_failAt = 0;
+thread_local bool t_failed = false;
+}  // namespace
+
+ScopedAllocationFailure::ScopedAllocationFailure(long nth) {
+    t_allocations = 0;
+    t_failAt = nth;
+    t_failed = false;
+}
+ScopedAllocationFailure::~ScopedAllocationFailure() { t_allocations = -1; }
+long ScopedAllocationFailure::Count() const { return t_allocations; }
+bool ScopedAllocationFailure::Failed() const { return t_failed; }
+
+// The array, aligned-free and nothrow forms of the runtime come through this one.
+void* operator new(std::size_t size) {
+    if (t_allocations >= 0 && ++t_allocations == t_failAt) {
+        t_failed = true;
+        throw std::bad_alloc();
+    }
+    if (void* memory = std::malloc(size != 0 ? size : 1)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }

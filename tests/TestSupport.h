@@ -90,3 +90,16 @@ protected:
 private:
     int m_nId;
 };
+
+// The allocation seam: from its construction on, the nth allocation of this thread through
+// operator new throws std::bad_alloc, once (nth 0: none fails); the allocations are counted.
+// The test program replaces operator new for it; other threads are not affected.
+class ScopedAllocationFailure {
+public:
+    explicit ScopedAllocationFailure(long nth);
+    ~ScopedAllocationFailure();
+    ScopedAllocationFailure(const ScopedAllocationFailure&) = delete;
+    ScopedAllocationFailure& operator=(const ScopedAllocationFailure&) = delete;
+    long Count() const;
+    bool Failed() const;
+};

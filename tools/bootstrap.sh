@@ -18,6 +18,19 @@ packages=(
   nsis osslsigncode openssl zip unzip file xxd
 )
 
+# Asked for (QUILL_WINE_ROUTE=emulated, see tools/wine-env.sh), 32-bit Wine runs under Debian
+# 13's qemu-i386, kept under .cache/ (tools/run32.sh). Without it (no network, a mirror in trouble)
+# the tests fall back to the 64-bit build, so its absence never fails the bootstrap.
+emulator() {
+  local tools
+  tools=$(dirname "${BASH_SOURCE[0]}")
+  [ "${QUILL_WINE_ROUTE:-}" = emulated ] || return 0
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  "$tools/fetch-qemu.sh" ||
+    echo "bootstrap: no qemu-i386 for 32-bit Wine; the Windows tests will run the 64-bit build" >&2
+  return 0
+}
+
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   missing=("${packages[@]}")
@@ -26,7 +39,7 @@ else
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
 fi
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && { emulator; exit 0; }
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "bootstrap: missing packages (${missing[*]}); run as root to install them" >&2
@@ -86,3 +99,4 @@ if ! install_packages; then
   rm -rf "$release_dir"
   say "installed from the release suites alone; the security suite's newer versions were not used"
 fi
+emulator

@@ -15,7 +15,7 @@ cmake --preset "$QUILL_PRESET" >/dev/null
 cmake --build --preset "$QUILL_PRESET" --target Quillmark quill_probe
 build="build/$QUILL_PRESET"
 main_title="Quillmark  $(tools/version.sh)"
-[ "$QUILL_PRESET" = mingw-i686 ] || echo "screenshots.sh: this machine cannot run 32-bit Wine; using the 64-bit build." >&2
+echo "screenshots.sh: $(quill_route_line)" >&2
 
 quill_make_prefix shots x11
 rm -rf "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quillmark"

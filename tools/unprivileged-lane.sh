@@ -27,13 +27,20 @@ if ! id "$user" >/dev/null 2>&1; then
 fi
 mkdir -p "$home/lane/tools"
 cp "$exe" "$home/lane/win_tests.exe" || exit 1
-cp "$tools/wine-env.sh" "$home/lane/tools/"
+cp "$tools/wine-env.sh" "$tools/run32.sh" "$home/lane/tools/"
+# The emulator too, when this run's Wine is the emulated 32-bit one: the user must be able to read
+# it to register it in the namespace of its own.
+if [ "${QUILL_WINE_ROUTE:-}" = emulated ]; then
+  mkdir -p "$home/lane/.cache"
+  cp "${QUILL_QEMU:-$tools/../.cache/qemu-i386}" "$home/lane/.cache/qemu-i386" || exit 1
+fi
 chown -R "$user:" "$home"
 
 # The user's own wineserver: stopped when the lane ends, whatever the outcome.
 as_user() {
   runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" USER="$user" TZ=UTC \
-    QUILL_PREFIX_ROOT="$home/prefixes" QUILL_UNPRIVILEGED_LANE=1 bash -c "$1"
+    QUILL_PREFIX_ROOT="$home/prefixes" QUILL_UNPRIVILEGED_LANE=1 \
+    ${QUILL_WINE_ROUTE:+QUILL_WINE_ROUTE="$QUILL_WINE_ROUTE"} bash -c "$1"
 }
 trap 'as_user "source tools/wine-env.sh; quill_use_prefix test; quill_stop_server" 2>/dev/null' EXIT
 cd "$home/lane"

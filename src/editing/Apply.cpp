@@ -4,9 +4,12 @@
 #include "dialogs/LongWorkProgress.h"
 #include "dialogs/MessageBox.h"
 #include "editing/FileAttributeWord.h"
+#include "editing/OutOfMemory.h"
 #include "editing/SummaryProperties.h"
 #include "framework/WaitCursor.h"
 #include "support/ErrorLog.h"
+
+#include <new>
 
 namespace {
 
@@ -33,33 +36,62 @@ void CMainDlg::OnApplyChanges() {
         return;
     }
     const int rows = static_cast<int>(m_vecRows.size());
-    // Saving, applying and refreshing the rows: a third of the bar each.
-    CLongWorkProgress progress(L"Applying changes\u2026", 3 * rows, m_skin.GetTheme());
-    {
-        CWaitCursor wait;
-        ClearBackup();
-        // Every file's state is saved before the pass changes anything: a file named by two
-        // rows (listed twice, or in two spellings) keeps the state it had before its first row.
-        for (int row = 0; row < rows && static_cast<size_t>(row) < m_vecRows.size(); ++row) {
-            const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
-            BackupFile(path);
-            progress.Step(row + 1);
+    // Out of memory, the pass stops at a file boundary: before any file is changed while the
+    // state is being saved, else after the file in hand, whose state is saved like all the
+    // others', so Undo restores everything the pass changed.
+    bool saving = true;
+    int current = 0;
+    std::wstring output;
+    try {
+        // Saving, applying and refreshing the rows: a third of the bar each.
+        CLongWorkProgress progress(L"Applying changes\u2026", 3 * rows, m_skin.GetTheme());
+        {
+            CWaitCursor wait;
+            ClearBackup();
+            // Every file's state is saved before the pass changes anything: a file named by two
+            // rows (listed twice, or in two spellings) keeps the state it had before its first row.
+            for (int row = 0; row < rows && static_cast<size_t>(row) < m_vecRows.size(); ++row) {
+                const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
+                BackupFile(path);
+                progress.Step(row + 1);
+            }
+            saving = false;
+            // Nothing repaints during the pass, so the lines go into the pane in one piece at its
+            // end: the same text and scroll position as line by line, without the edit control
+            // laying out its growing text once per file.
+            for (; current < rows && static_cast<size_t>(current) < m_vecRows.size(); ++current) {
+                const std::wstring path = m_vecRows[static_cast<size_t>(current)].m_path;
+                output += ApplyToFile(path, times, attributes, properties);
+                progress.Step(rows + current + 1);
+            }
+            m_btnUndo.EnableWindow(!m_mapBackup.empty());
+            AppendOutput(output + kSeparatorLine);
+            output.clear();
+            // Log lines a busy log held back during the pass are written now.
+            FlushErrorLog();
         }
-        // Nothing repaints during the pass, so the lines go into the pane in one piece at its
-        // end: the same text and scroll position as line by line, without the edit control
-        // laying out its growing text once per file.
-        std::wstring output;
-        for (int row = 0; row < rows && static_cast<size_t>(row) < m_vecRows.size(); ++row) {
-            const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
-            output += ApplyToFile(path, times, attributes, properties);
-            progress.Step(rows + row + 1);
+        RefreshRows();
+    } catch (const std::bad_alloc&) {
+        if (saving) {
+            ClearBackup();
+            ReportOutOfMemory(*this, L"Out of memory: Apply Changes stopped before changing any file.");
+            return;
         }
         m_btnUndo.EnableWindow(!m_mapBackup.empty());
-        AppendOutput(output + kSeparatorLine);
-        // Log lines a busy log held back during the pass are written now.
-        FlushErrorLog();
+        try {
+            AppendOutput(output);
+        } catch (const std::bad_alloc&) {
+        }
+        if (current < rows) {
+            ReportOutOfMemory(*this,
+                              L"Out of memory: Apply Changes stopped at file %d of %d (%.600s); Undo Changes restores "
+                              L"the files changed so far.",
+                              current + 1, rows, m_vecRows[static_cast<size_t>(current)].m_path.c_str());
+        } else {
+            ReportOutOfMemory(*this, L"Out of memory after Apply Changes had changed all %d files; Undo Changes "
+                                     L"restores them.", rows);
+        }
     }
-    RefreshRows();
 }
 
 std::wstring CMainDlg::ApplyToFile(const std::wstring& path, bool times, bool attributes, bool properties) {

@@ -4,6 +4,7 @@
 #include "dialogs/LongWorkProgress.h"
 #include "editing/FileAttributeWord.h"
 #include "editing/FileBackup.h"
+#include "editing/OutOfMemory.h"
 #include "editing/SummaryProperties.h"
 #include "filelist/FileStatus.h"
 #include "framework/WaitCursor.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <new>
 
 bool FilePathLess::operator()(const std::wstring& left, const std::wstring& right) const {
     return ::CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
@@ -127,31 +129,55 @@ RollbackOutcome CMainDlg::RollBackFile(const std::wstring& path, const CFileBack
 }
 
 void CMainDlg::OnUndoChanges() {
-    // Restoring, then refreshing the rows: half the bar each.
-    CLongWorkProgress progress(L"Undoing changes\u2026", 2 * static_cast<int>(m_vecRows.size()), m_skin.GetTheme());
-    {
-        CWaitCursor wait;
-        // Collected and put into the pane once, as Apply does.
-        std::wstring output;
-        for (int row = 0; static_cast<size_t>(row) < m_vecRows.size(); ++row) {
-            const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
-            const auto found = m_mapBackup.find(path);
-            if (found == m_mapBackup.end()) {
-                continue;
+    // Out of memory, the pass stops after the file in hand and the record stays: files already
+    // restored keep their outcome, so Undo Changes again restores the rest.
+    int current = 0;
+    bool restoring = true;
+    std::wstring output;
+    try {
+        // Restoring, then refreshing the rows: half the bar each.
+        CLongWorkProgress progress(L"Undoing changes\u2026", 2 * static_cast<int>(m_vecRows.size()), m_skin.GetTheme());
+        {
+            CWaitCursor wait;
+            // Collected and put into the pane once, as Apply does.
+            for (; static_cast<size_t>(current) < m_vecRows.size(); ++current) {
+                const std::wstring path = m_vecRows[static_cast<size_t>(current)].m_path;
+                const auto found = m_mapBackup.find(path);
+                if (found == m_mapBackup.end()) {
+                    continue;
+                }
+                // A file is restored once, at its first row; its further rows report what that
+                // restore did.
+                CFileBackup& record = *found->second;
+                if (!record.m_rollback) {
+                    record.m_rollback = RollBackFile(path, record);
+                }
+                output += RollbackLines(path, *record.m_rollback);
+                progress.Step(current + 1);
             }
-            // A file is restored once, at its first row; its further rows report what that
-            // restore did.
-            CFileBackup& record = *found->second;
-            if (!record.m_rollback) {
-                record.m_rollback = RollBackFile(path, record);
-            }
-            output += RollbackLines(path, *record.m_rollback);
-            progress.Step(row + 1);
+            restoring = false;
+            AppendOutput(output + kSeparatorLine);
+            output.clear();
+            m_btnUndo.EnableWindow(false);
+            ClearBackup();
+            FlushErrorLog();
         }
-        AppendOutput(output + kSeparatorLine);
-        m_btnUndo.EnableWindow(false);
-        ClearBackup();
-        FlushErrorLog();
+        RefreshRows();
+    } catch (const std::bad_alloc&) {
+        if (!restoring) {
+            ReportOutOfMemory(*this, L"Out of memory after Undo Changes had restored every file.");
+            return;
+        }
+        try {
+            AppendOutput(output);
+        } catch (const std::bad_alloc&) {
+        }
+        const int rows = static_cast<int>(m_vecRows.size());
+        ReportOutOfMemory(*this,
+                          L"Out of memory: Undo Changes stopped at file %d of %d (%.600s); Undo Changes again "
+                          L"restores the rest.",
+                          current + 1, rows,
+                          static_cast<size_t>(current) < m_vecRows.size() ? m_vecRows[static_cast<size_t>(current)].m_path.c_str()
+                                                                          : L"");
     }
-    RefreshRows();
 }

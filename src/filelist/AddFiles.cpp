@@ -3,8 +3,10 @@
 
 #include "app/MainDlg.h"
 #include "dialogs/LongWorkProgress.h"
+#include "editing/OutOfMemory.h"
 #include "filelist/FileStatus.h"
 #include "framework/Abi.h"
+#include "framework/Gdi.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
 #include "support/PathLevels.h"
@@ -13,6 +15,7 @@
 #include <shlobj.h>
 
 #include <cwctype>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -75,7 +78,6 @@ int CountEntries(const std::wstring& pattern) {
         do {
             ++count;
         } while (::FindNextFileW(find, &data));
-        ::FindClose(find);
     }
     return count;
 }
@@ -252,8 +254,19 @@ void CMainDlg::OnAddFolder() {
 }
 
 void CMainDlg::ScanFolder(const std::wstring& pattern) {
+    const std::size_t listedBefore = m_arrFiles.GetSize();
     std::vector<FolderIdentity> descent;
-    ScanFolderLevel(pattern, descent);
+    try {
+        ScanFolderLevel(pattern, descent);
+    } catch (const std::bad_alloc&) {
+        // Each entry goes into the master list whole or not at all, so the scan stops between
+        // two files; what it added stays listed.
+        t_scanDepth = 0;
+        const std::size_t listed = m_arrFiles.GetSize();
+        ReportOutOfMemory(*this, L"Out of memory: Add Folder stopped after adding %u entries from %.600s.",
+                          static_cast<unsigned>(listed > listedBefore ? listed - listedBefore : 0),
+                          pattern.c_str());
+    }
 }
 
 void CMainDlg::ScanFolderLevel(const std::wstring& pattern, std::vector<FolderIdentity>& descent) {
@@ -277,6 +290,8 @@ void CMainDlg::ScanFolderLevel(const std::wstring& pattern, std::vector<FolderId
     int entriesDone = 0;
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW(pattern.c_str(), &data);
+    // Closed however the scan of this folder ends, running out of memory included.
+    const UniqueFindHandle closeFind(find != INVALID_HANDLE_VALUE ? find : nullptr);
     if (find != INVALID_HANDLE_VALUE) {
         const bool subDirs = m_chkSubDir.IsChecked() != FALSE;
         const bool includePath = m_chkIncludePath.IsChecked() != FALSE;
@@ -296,16 +311,15 @@ void CMainDlg::ScanFolderLevel(const std::wstring& pattern, std::vector<FolderId
             if (dots || (isFolder && !includePath)) {
                 continue;
             }
-            m_arrFiles.RemoveEquivalents(path);
             if (pathOnly && !isFolder) {
+                m_arrFiles.RemoveEquivalents(path);
                 continue;
             }
-            m_arrFiles.Append(path);
+            m_arrFiles.AddUnique(path);
             if (StatusReadFindsPathAsGiven(path)) {
                 m_mapScannedValues[path] = RowValues{StatusFromFindData(data), data.dwFileAttributes};
             }
         } while (::FindNextFileW(find, &data));
-        ::FindClose(find);
     }
     --t_scanDepth;
     if (identity) {

@@ -3,15 +3,16 @@
 #include "app/MainDlg.h"
 
 #include "dialogs/LongWorkProgress.h"
+#include "editing/OutOfMemory.h"
 #include "filelist/FileStatus.h"
 #include "filelist/Filter.h"
 #include "filelist/RowText.h"
 #include "framework/WaitCursor.h"
 
+#include <new>
+
 void CMainDlg::FillFileList() {
     CWaitCursor wait;
-    const CFileFilter filter(m_editFilter.GetWindowText(), m_chkCaseSensitive.IsChecked() != FALSE,
-                             m_chkExclusive.IsChecked() != FALSE);
     // Emptied first, so the selection and the scroll position start afresh as for new rows, and
     // the old rows are gone before the new ones take their memory.
     m_listFiles.DeleteAllItems();
@@ -20,19 +21,28 @@ void CMainDlg::FillFileList() {
     // unless the folder scan just before this fill has them already; such a row takes over the
     // scan's copy of its path.
     std::vector<FileRow> rows;
-    rows.reserve(m_arrFiles.GetSize());
-    int examined = 0;
-    CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()), m_skin.GetTheme());
-    for (const std::wstring& path : m_arrFiles) {
-        progress.Step(examined++);
-        if (!filter.Shows(path)) {
-            continue;
+    try {
+        const CFileFilter filter(m_editFilter.GetWindowText(), m_chkCaseSensitive.IsChecked() != FALSE,
+                                 m_chkExclusive.IsChecked() != FALSE);
+        rows.reserve(m_arrFiles.GetSize());
+        int examined = 0;
+        CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()), m_skin.GetTheme());
+        for (const std::wstring& path : m_arrFiles) {
+            progress.Step(examined++);
+            if (!filter.Shows(path)) {
+                continue;
+            }
+            if (auto scanned = m_mapScannedValues.extract(path)) {
+                rows.emplace_back(std::move(scanned.key())).m_values = scanned.mapped();
+            } else {
+                rows.emplace_back(path);
+            }
         }
-        if (auto scanned = m_mapScannedValues.extract(path)) {
-            rows.emplace_back(std::move(scanned.key())).m_values = scanned.mapped();
-        } else {
-            rows.emplace_back(path);
-        }
+    } catch (const std::bad_alloc&) {
+        // The rows matched so far are shown, in order; the master list is untouched, so a later
+        // fill (a filter change) tries the rest again.
+        ReportOutOfMemory(*this, L"Out of memory: the list shows the first %u matching files only.",
+                          static_cast<unsigned>(rows.size()));
     }
     // Kept no longer: a later fill shows what the disk says then.
     m_mapScannedValues = {};

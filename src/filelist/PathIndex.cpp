@@ -1,19 +1,50 @@
 #include "filelist/PathIndex.h"
 
+#include <algorithm>
 #include <iterator>
+
+namespace {
+
+wchar_t FoldChar(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+bool EqualFolded(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return FoldChar(x) == FoldChar(y); });
+}
+
+} // namespace
 
 std::wstring FoldPathCase(std::wstring_view path) {
     std::wstring folded(path);
-    for (wchar_t& c : folded) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
+    for (wchar_t& c : folded)
+        c = FoldChar(c);
     return folded;
+}
+
+// 64-bit FNV-1a over the folded UTF-16 units: the same on both builds, and few collisions even
+// among a million paths that differ in a digit or two.
+std::uint64_t HashFoldedPath(std::wstring_view path) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (wchar_t c : path) {
+        const auto unit = static_cast<std::uint16_t>(FoldChar(c));
+        hash = (hash ^ (unit & 0xFFu)) * 1099511628211ull;
+        hash = (hash ^ (unit >> 8)) * 1099511628211ull;
+    }
+    return hash;
 }
 
 void CPathIndex::Append(const std::wstring& path) {
     m_lstPaths.push_back(path);
-    m_mapEntries[FoldPathCase(path)].push_back(std::prev(m_lstPaths.end()));
+    try {
+        m_mapEntries[HashFoldedPath(path)].push_back(std::prev(m_lstPaths.end()));
+    } catch (...) {
+        // An entry the index does not know could never be found again: take it back out. A key
+        // left with no entries is harmless to every lookup.
+        m_lstPaths.pop_back();
+        throw;
+    }
 }
 
 void CPathIndex::AppendAll(const std::vector<std::wstring>& paths) {
@@ -22,8 +53,9 @@ void CPathIndex::AppendAll(const std::vector<std::wstring>& paths) {
 }
 
 void CPathIndex::AddUnique(const std::wstring& path) {
-    RemoveEquivalents(path);
+    // The new entry is made first: running out of memory then leaves the earlier ones listed.
     Append(path);
+    RemoveEquivalents(path, 1);
 }
 
 void CPathIndex::AddUniqueAll(const std::vector<std::wstring>& paths) {
@@ -32,12 +64,24 @@ void CPathIndex::AddUniqueAll(const std::vector<std::wstring>& paths) {
 }
 
 void CPathIndex::RemoveEquivalents(std::wstring_view path) {
-    const auto found = m_mapEntries.find(FoldPathCase(path));
+    RemoveEquivalents(path, 0);
+}
+
+void CPathIndex::RemoveEquivalents(std::wstring_view path, std::size_t keepLast) {
+    const auto found = m_mapEntries.find(HashFoldedPath(path));
     if (found == m_mapEntries.end())
         return;
-    for (const auto& entry : found->second)
-        m_lstPaths.erase(entry);
-    m_mapEntries.erase(found);
+    Entries& entries = found->second;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i + keepLast < entries.size() && EqualFolded(*entries[i], path))
+            m_lstPaths.erase(entries[i]);
+        else
+            entries[kept++] = entries[i];
+    }
+    entries.resize(kept);
+    if (entries.empty())
+        m_mapEntries.erase(found);
 }
 
 void CPathIndex::Remove(std::wstring_view path) {
@@ -55,7 +99,7 @@ void CPathIndex::RemoveEach(const std::vector<std::wstring>& paths) {
 }
 
 void CPathIndex::RemoveFirst(std::wstring_view path, std::size_t count) {
-    const auto found = m_mapEntries.find(FoldPathCase(path));
+    const auto found = m_mapEntries.find(HashFoldedPath(path));
     if (found == m_mapEntries.end())
         return;
     Entries& entries = found->second;
@@ -79,5 +123,8 @@ void CPathIndex::RemoveAll() {
 }
 
 bool CPathIndex::Contains(std::wstring_view path) const {
-    return m_mapEntries.contains(FoldPathCase(path));
+    const auto found = m_mapEntries.find(HashFoldedPath(path));
+    return found != m_mapEntries.end() &&
+           std::any_of(found->second.begin(), found->second.end(),
+                       [&](const auto& entry) { return EqualFolded(*entry, path); });
 }

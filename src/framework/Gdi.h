@@ -34,6 +34,14 @@ struct HandleDeleter {
 };
 using UniqueHandle = std::unique_ptr<void, HandleDeleter>;
 
+// A FindFirstFileW search, ended with FindClose.
+struct FindHandleDeleter {
+    void operator()(HANDLE handle) const {
+        if (handle != INVALID_HANDLE_VALUE) ::FindClose(handle);
+    }
+};
+using UniqueFindHandle = std::unique_ptr<void, FindHandleDeleter>;
+
 // Saves the DC's state and restores it on leaving the scope. Declare the GDI objects that are
 // selected into the DC before the guard, so the DC lets go of them before they are deleted.
 class DCStateGuard {

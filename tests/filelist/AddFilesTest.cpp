@@ -85,6 +85,62 @@ TEST_F(AddFilesTest, ScanFollowsTheThreeBoxes) {
     }
 }
 
+// Out of memory in the scan or in the fill after it: the entries and rows made before the failure
+// stay, in order, nothing after it is half made, and the pane says what happened.
+TEST_F(AddFilesTest, AnAllocationFailureStopsTheScanOrTheFillBetweenFiles) {
+    SetBoxes(true, true, false);
+    const std::wstring pattern = root + L"\\*.*";
+    long scanAllocations = 0;
+    long fillAllocations = 0;
+    {
+        const ScopedAllocationFailure counting(0);
+        dlg->ScanFolder(pattern);
+        scanAllocations = counting.Count();
+    }
+    {
+        const ScopedAllocationFailure counting(0);
+        dlg->FillFileList();
+        fillAllocations = counting.Count();
+    }
+    const std::vector<std::wstring> fullList = MasterList();
+    ASSERT_EQ(RowTexts(), fullList);
+    const auto leads = [](const std::vector<std::wstring>& part, const std::vector<std::wstring>& whole) {
+        return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+    };
+
+    struct Case {
+        const char* label;
+        bool inFill;
+        double share;  // of the pass's allocations made before the failing one
+    };
+    const Case cases[] = {
+        {"scan: first allocation", false, 0.0}, {"scan: halfway", false, 0.5}, {"scan: near the end", false, 0.95},
+        {"fill: first allocation", true, 0.0},  {"fill: halfway", true, 0.5},  {"fill: near the end", true, 0.95},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        dlg->OnRemoveAll();
+        dlg->m_editOutput.SetWindowText(L"");
+        const long nth = 1 + static_cast<long>(c.share * static_cast<double>((c.inFill ? fillAllocations : scanAllocations) - 1));
+        if (c.inFill) dlg->ScanFolder(pattern);
+        {
+            const ScopedAllocationFailure failing(nth);
+            c.inFill ? dlg->FillFileList() : dlg->ScanFolder(pattern);
+            ASSERT_TRUE(failing.Failed());
+        }
+        if (!c.inFill) dlg->FillFileList();
+        EXPECT_NE(dlg->m_editOutput.GetWindowText().find(L"Out of memory"), std::wstring::npos);
+        const std::vector<std::wstring> list = MasterList();
+        const std::vector<std::wstring> rows = RowTexts();
+        EXPECT_TRUE(leads(list, fullList)) << "the master list keeps what the scan added before the failure";
+        EXPECT_TRUE(leads(rows, list)) << "the rows are the matching entries up to the failure";
+        EXPECT_EQ(static_cast<std::size_t>(dlg->m_listFiles.GetItemCount()), dlg->m_vecRows.size());
+        if (c.inFill) {
+            EXPECT_EQ(list, fullList);
+        }
+    }
+}
+
 TEST_F(AddFilesTest, ScanKeepsOneEntryPerPathAtTheEnd) {
     struct Case {
         const char* label;

@@ -2,8 +2,9 @@
 # Installs the release package the way a user would, in a Wine prefix of its own, and takes it
 # out again: silent install, the program starts from where it was installed and closes, the
 # Add/Remove Programs entry, silent uninstall that keeps the settings, and /REMOVESETTINGS that
-# removes them. The installer run is the one this machine's Wine can execute (the x64 setup in a
-# 64-bit prefix); the other installer and the portable zip are checked as files.
+# removes them. The installer run is the one of the build under test: the 32-bit setup in a
+# 32-bit prefix (Wine native or emulated), the x64 setup in a 64-bit one (tools/wine-env.sh); the
+# other installer and the portable zip are checked as files.
 # Usage: install_test.sh PACKAGES_DIR quill_probe.exe (run by ctest; tools/package.sh makes the
 # packages). Exit code 77 (skipped) when the packages have not been built.
 set -uo pipefail

@@ -6,6 +6,7 @@
 #include "editing/SummaryProperties.h"
 #include "filelist/FileStatus.h"
 #include "resources/resource.h"
+#include "support/ErrorLog.h"
 
 #include <objbase.h>
 
@@ -513,4 +514,78 @@ TEST_F(ApplyUndoTest, APassPastTheDelayShowsThePleaseWaitWindowAndChangesNothing
     EXPECT_EQ(shown.attributes, quiet.attributes);
     EXPECT_EQ(shown.writeTicks, quiet.writeTicks);
     EXPECT_EQ(shown.properties, quiet.properties);
+}
+
+// Out of memory anywhere in Apply or Undo: the pass stops and says so in the pane and the log,
+// and Undo (once more after a stopped Undo) brings both files back to their state before Apply.
+TEST_F(ApplyUndoTest, AnAllocationFailureLeavesEveryChangeUndoable) {
+    struct State {
+        ULONGLONG writeTicks;
+        DWORD attributes;
+        PropertyValues properties;
+        bool operator==(const State&) const = default;
+    };
+    const auto stateOf = [&](const std::wstring& path) {
+        return State{WriteTicks(path), ::GetFileAttributesW(path.c_str()), Properties(path)};
+    };
+    const auto logged = [] {
+        const std::string log = ReadTestFile(GetErrorLogPath());
+        std::size_t count = 0;
+        for (std::size_t at = log.find("Out of memory"); at != std::string::npos; at = log.find("Out of memory", at + 1))
+            ++count;
+        return count;
+    };
+    ChooseAllGroups();
+    const State before[] = {stateOf(first), stateOf(second)};
+    // How many allocations a whole pass makes, to place the failure across it.
+    long applyAllocations = 0;
+    long undoAllocations = 0;
+    {
+        const ScopedAllocationFailure counting(0);
+        dlg->OnApplyChanges();
+        applyAllocations = counting.Count();
+    }
+    ASSERT_NE(stateOf(second), before[1]);
+    {
+        const ScopedAllocationFailure counting(0);
+        dlg->OnUndoChanges();
+        undoAllocations = counting.Count();
+    }
+    ASSERT_EQ(stateOf(first), before[0]);
+    ASSERT_EQ(stateOf(second), before[1]);
+
+    struct Case {
+        const char* label;
+        bool inUndo;
+        double share;  // of the pass's allocations made before the failing one
+    };
+    const Case cases[] = {
+        {"Apply: first allocation", false, 0.0},   {"Apply: a third in", false, 0.33},
+        {"Apply: two thirds in", false, 0.66},     {"Apply: near the end", false, 0.95},
+        {"Undo: first allocation", true, 0.0},     {"Undo: halfway", true, 0.5},
+        {"Undo: near the end", true, 0.95},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        if (c.inUndo) dlg->OnApplyChanges();
+        dlg->m_editOutput.SetWindowText(L"");
+        const std::size_t loggedBefore = logged();
+        const long total = c.inUndo ? undoAllocations : applyAllocations;
+        {
+            const ScopedAllocationFailure failing(1 + static_cast<long>(c.share * static_cast<double>(total - 1)));
+            c.inUndo ? dlg->OnUndoChanges() : dlg->OnApplyChanges();
+            ASSERT_TRUE(failing.Failed());
+        }
+        // Near the end the failing allocation may fall in a message the closing refresh sends (a
+        // row's text), whose handler gives up alone: the pass itself then ends whole.
+        const std::wstring text = dlg->m_editOutput.GetWindowText();
+        const bool reported = text.find(L"Out of memory") != std::wstring::npos;
+        const bool whole = OutputLines().size() == 7 && OutputLines().back() == kSeparator;
+        EXPECT_TRUE(reported || (c.share > 0.9 && whole)) << Narrow(text);
+        EXPECT_EQ(logged(), loggedBefore + (reported ? 1 : 0));
+        for (int undo = 0; undo < 2 && dlg->m_btnUndo.IsWindowEnabled(); ++undo) dlg->OnUndoChanges();
+        EXPECT_FALSE(dlg->m_btnUndo.IsWindowEnabled());
+        EXPECT_EQ(stateOf(first), before[0]);
+        EXPECT_EQ(stateOf(second), before[1]);
+    }
 }
