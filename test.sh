@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable tests natively (AddressSanitizer and
 # UBSan), a bounded libFuzzer run of each reader of outside input, the Windows tests under Wine
-# with the null graphics driver on the shipped 32-bit program (under qemu-i386 where the kernel
-# runs no 32-bit code; the 64-bit build only when neither works, see tools/wine-env.sh), the
-# 64-bit variant's install test and the tests of what differs with the pointer size, and the
-# tests about read-only files again as an unprivileged user. Exits non-zero on any failure.
+# with the null graphics driver on the shipped 32-bit program where this machine runs 32-bit Wine
+# (with the 64-bit variant's install test and the tests of what differs with the pointer size),
+# else on the 64-bit build (QUILL_WINE_ROUTE=emulated asks for the 32-bit program under qemu-i386,
+# see tools/wine-env.sh), and the tests about read-only files again as an unprivileged user.
+# Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 
