@@ -49,18 +49,21 @@ CREAM = (246, 222, 170)
 # counting sub-samples, which keeps each helper a few lines long.
 # --------------------------------------------------------------------------
 class Canvas:
-    def __init__(self, size):
+    def __init__(self, size, design=None):
+        """A size x size image of a drawing made for a `design`-pixel grid (the size itself
+        when not given): the shapes are rasterised again at the size, never stretched."""
         self.size = size
+        self.k = size / float(design or size)
         self.px = [[0.0, 0.0, 0.0, 0.0] for _ in range(size * size)]
 
     def paint(self, inside, color):
         """Composite `color` over every pixel by the fraction inside the shape.
         color None erases (punches a transparent hole)."""
-        n, step = self.size, 1.0 / SS
-        offs = [(k + 0.5) * step for k in range(SS)]
+        n, step, k = self.size, 1.0 / SS, self.k
+        offs = [(s + 0.5) * step for s in range(SS)]
         for j in range(n):
             for i in range(n):
-                hits = sum(1 for dy in offs for dx in offs if inside(i + dx, j + dy))
+                hits = sum(1 for dy in offs for dx in offs if inside((i + dx) / k, (j + dy) / k))
                 if hits:
                     self._blend(j * n + i, hits / (SS * SS), color)
 
@@ -470,23 +473,38 @@ def write_preview(path, images, scale=4, pad=8, cols=7, bg=(128, 128, 128)):
         f.write(png(width, height, canvas))
 
 
+# The small-icon sizes of 100, 125, 150 and 200 % scaling; a size without a drawing of its own
+# is the nearest smaller drawing rasterised again at that size.
+SMALL_SIZES = (16, 20, 24, 32)
+
+
+def painters_by_size(painters):
+    chosen = {}
+    for size in sorted(set(SMALL_SIZES) | set(painters)):
+        design = max(d for d in painters if d <= size)
+        chosen[size] = (painters[design], design)
+    return chosen
+
+
 def main():
     os.makedirs(OUT_DIR, exist_ok=True)
     small, large = [], []
     for icon_id, name, painters in ICONS:
         images = []
-        for size in sorted(painters):
-            c = Canvas(size)
-            painters[size](c)
+        sizes = painters_by_size(painters)
+        for size in sorted(sizes):
+            painter, design = sizes[size]
+            c = Canvas(size, design)
+            painter(c)
             images.append(c.rgba())
         data = ico(images)
-        check_ico(data, sorted(painters))
+        check_ico(data, sorted(sizes))
         path = os.path.join(OUT_DIR, '%d_%s.ico' % (icon_id, name))
         with open(path, 'wb') as f:
             f.write(data)
         print('wrote', os.path.relpath(path))
         small += [img for img in images if len(img) == 16]
-        large += [img for img in images if len(img) != 16]
+        large += [img for img in images if len(img) == 32 and icon_id == 128]
     write_preview(os.path.join(OUT_DIR, 'preview.png'), small + large)
 
 

@@ -5,7 +5,8 @@
 # question with its "Do not show me this dialog again." box ticked (docs/question.png). Runs the
 # program on a private Xvfb in a prefix of its own ("shots", no settings kept between runs, so
 # every run shows a first start) and drives it with quill_probe from another process, then
-# answers No and closes it.
+# answers No and closes it; last the main window again at 150 % and 200 % scaling
+# (docs/screenshot-150.png, docs/screenshot-200.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,7 +24,8 @@ rm -rf "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quillmark"
 # A private X server on a free display number; the prefix's server must follow it.
 n=90
 while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Large enough for the main window at 200 % (1600 x 1200); every picture is of a window alone.
+Xvfb ":$n" -screen 0 1920x1440x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$n"
 wineserver -k >/dev/null 2>&1 || true
@@ -131,3 +133,24 @@ probe close          # the box was ticked: no question this time
 probe wait-gone
 wait "$app_pid" || true
 app_pid=""
+
+# The guide's pictures of the main window at 150 % and 200 % scaling: the program started again at
+# 144 and 192 DPI (Wine reads LogPixels when a program starts), then the prefix back at 96.
+set_dpi() {
+  local hex
+  hex=$(printf '0x%x' "$1")
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$hex" /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$hex" /f </dev/null >/dev/null 2>&1
+}
+for scale in 150:144 200:192; do
+  set_dpi "${scale#*:}"
+  "$QUILL_WINE" "$build/Quillmark.exe" </dev/null >/dev/null 2>&1 &
+  app_pid=$!
+  probe wait-main
+  shot "$main_title" "docs/screenshot-${scale%%:*}.png"
+  probe close        # the exit question stays off, as ticked above
+  probe wait-gone
+  wait "$app_pid" || true
+  app_pid=""
+done
+set_dpi 96

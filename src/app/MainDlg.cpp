@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 
 CMainDlg::CMainDlg()
     : CDialog(IDD_MAIN_DIALOG),
@@ -112,6 +113,7 @@ BOOL CMainDlg::OnInitDialog() {
     m_chkAccessTime.SetChecked(TRUE);
 
     SetButtonIcons();
+    FitLabels();
 
     // A saved maximized state is not restored: the window always opens restored.
     MoveWindow(StartupWindowRect(), true);
@@ -127,11 +129,72 @@ BOOL CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::InsertListColumns() {
-    m_listFiles.InsertColumn(0, L"File name", LVCFMT_LEFT, 280);
-    m_listFiles.InsertColumn(1, L"Create time", LVCFMT_LEFT, 118);
-    m_listFiles.InsertColumn(2, L"Modify time", LVCFMT_LEFT, 118);
-    m_listFiles.InsertColumn(3, L"Access time", LVCFMT_LEFT, 118);
-    m_listFiles.InsertColumn(4, L"Attribute", LVCFMT_LEFT, 90);
+    const int dpi = m_skin.GetDpi();
+    m_listFiles.InsertColumn(0, L"File name", LVCFMT_LEFT, ScaleToDpi(280, dpi));
+    m_listFiles.InsertColumn(1, L"Create time", LVCFMT_LEFT, ScaleToDpi(118, dpi));
+    m_listFiles.InsertColumn(2, L"Modify time", LVCFMT_LEFT, ScaleToDpi(118, dpi));
+    m_listFiles.InsertColumn(3, L"Access time", LVCFMT_LEFT, ScaleToDpi(118, dpi));
+    m_listFiles.InsertColumn(4, L"Attribute", LVCFMT_LEFT, ScaleToDpi(90, dpi));
+}
+
+void CMainDlg::FitLabels() {
+    // Each label's width, measured in the font and at the DPI the window has now; the dialog
+    // units of the template grow with the font's average width, not with each text.
+    std::unordered_map<HWND, int> needed;
+    for (CMacCheckBox* box : AllCheckBoxes()) {
+        needed[box->m_hWnd] = box->NeededWidth();
+    }
+    for (CMacButton* button : LabelledButtons()) {
+        needed[button->m_hWnd] = button->NeededWidth();
+    }
+    // Every control below the title bar takes part: a widened label moves its row's neighbours
+    // and grows its group box, so no label is cut and none covers another.
+    std::vector<HWND> controls;
+    std::vector<FitItem> items;
+    for (HWND child : GetChildWindows()) {
+        const RECT rect = GetRectInParent(child);
+        if (rect.top < m_skin.CaptionHeight()) {
+            continue;  // the title bar and its buttons keep their places
+        }
+        const auto label = needed.find(child);
+        controls.push_back(child);
+        items.push_back({{rect.left, rect.top, rect.right, rect.bottom}, label != needed.end() ? label->second : 0,
+                         IsGroupBox(child)});
+    }
+    FitLabelsInRows(items, m_skin.Scaled(kLabelRowGap));
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const RECT now = GetRectInParent(controls[i]);
+        const LayoutRect& placed = items[i].rect;
+        if (now.left != placed.left || now.right != placed.right) {
+            CWnd::MoveWindow(controls[i], RECT{placed.left, now.top, placed.right, now.bottom});
+        }
+    }
+}
+
+std::vector<CMacButton*> CMainDlg::LabelledButtons() {
+    return {&m_btnAddFolder, &m_btnAddFiles, &m_btnApply, &m_btnUndo, &m_btnSelectAll,
+            &m_btnRevertSel, &m_btnRemove, &m_btnRemoveAll};
+}
+
+void CMainDlg::OnDpiChanged(int oldDpi, int newDpi) {
+    for (CMacCheckBox* box : AllCheckBoxes()) {
+        box->SetDpi(newDpi);
+        box->InvalidateBox();
+    }
+    for (CMacButton* button : LabelledButtons()) {
+        button->SetDpi(newDpi);
+        button->Invalidate();
+    }
+    // The columns keep the widths the user gave them, in the new scale.
+    for (int column = 0; column < 5; ++column) {
+        const int width = m_listFiles.GetColumnWidth(column);
+        if (width > 0) {
+            m_listFiles.SetColumnWidth(column, UnscaleFromDpi(ScaleToDpi(width, newDpi), oldDpi));
+        }
+    }
+    FitLabels();
+    const RECT client = GetClientRect();
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 }
 
 std::vector<CMacCheckBox*> CMainDlg::SettingsFileBoxes() {
@@ -202,6 +265,7 @@ RECT CMainDlg::StartupWindowRect() const {
     const RECT client = GetClientRect();
     const int frameX = m_bStoredClientSize ? (window.right - window.left) - client.right : 0;
     const int frameY = m_bStoredClientSize ? (window.bottom - window.top) - client.bottom : 0;
+    const int dpi = m_skin.GetDpi();
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
@@ -210,8 +274,10 @@ RECT CMainDlg::StartupWindowRect() const {
     const auto fit = [](long long wanted, int least, int most) {
         return static_cast<int>(std::max<long long>(least, std::min<long long>(wanted, std::max(least, most))));
     };
-    const int width = fit(static_cast<long long>(m_nWidth) + frameX, kMinTrackWidth, maxWidth);
-    const int height = fit(static_cast<long long>(m_nHeight) + frameY, kMinTrackHeight, maxHeight);
+    const int width = fit(static_cast<long long>(ScaleToDpi(m_nWidth, dpi)) + frameX, ScaleToDpi(kMinTrackWidth, dpi),
+                          maxWidth);
+    const int height = fit(static_cast<long long>(ScaleToDpi(m_nHeight, dpi)) + frameY,
+                           ScaleToDpi(kMinTrackHeight, dpi), maxHeight);
     return RECT{0, 0, width, height};
 }
 
@@ -314,6 +380,13 @@ LRESULT CMainDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_UPDATE_INSTALLER_STARTED) {
         OnUpdateInstallerStarted();
         return 0;
+    }
+    if (message == WM_DPICHANGED) {
+        const int oldDpi = m_skin.GetDpi();
+        m_skin.HookMessage(message, wParam, lParam);
+        const LRESULT result = CDialog::DefWindowProc(message, wParam, lParam);
+        OnDpiChanged(oldDpi, m_skin.GetDpi());
+        return result;
     }
     if (message == WM_HELP) {
         // F1 anywhere in the window opens the online help, never the local help file.
@@ -471,15 +544,17 @@ void CMainDlg::OnSize(UINT type, int cx, int cy) {
     // A minimized window has an empty client area; that is no size to remember.
     if (!IsZoomed() && !IsIconic()) {
         const RECT client = GetClientRect();
-        m_nWidth = client.right;
-        m_nHeight = client.bottom;
+        m_nWidth = UnscaleFromDpi(client.right, m_skin.GetDpi());
+        m_nHeight = UnscaleFromDpi(client.bottom, m_skin.GetDpi());
     }
     if (type == SIZE_MINIMIZED) {
         return;
     }
-    const auto stretch = [cx, cy](CWnd& control, const EdgeRule& rule) {
+    const int dpi = m_skin.GetDpi();
+    const auto stretch = [cx, cy, dpi](CWnd& control, const EdgeRule& rule) {
         const RECT now = control.GetRectInParent();
-        const LayoutRect placed = StretchToClient({now.left, now.top, now.right, now.bottom}, rule, cx, cy);
+        const LayoutRect placed =
+            StretchToClient({now.left, now.top, now.right, now.bottom}, ScaleEdgeRule(rule, dpi), cx, cy);
         control.MoveWindow(placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top, true);
     };
     stretch(m_editOutput, kOutputPaneEdges);
@@ -490,8 +565,8 @@ void CMainDlg::OnSize(UINT type, int cx, int cy) {
 }
 
 void CMainDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
-    info->ptMinTrackSize.x = kMinTrackWidth;
-    info->ptMinTrackSize.y = kMinTrackHeight;
+    info->ptMinTrackSize.x = ScaleToDpi(kMinTrackWidth, m_skin.GetDpi());
+    info->ptMinTrackSize.y = ScaleToDpi(kMinTrackHeight, m_skin.GetDpi());
     Default();
 }
 

@@ -80,6 +80,8 @@ public:
     CStatic m_stcLine;
     std::wstring m_strLastFolder;
     std::wstring m_strAppDataDir;
+    // The client size in 96-DPI pixels, as the settings file has always held it (the program was
+    // not DPI aware and saw 96-DPI coordinates); scaled to the window's DPI when used.
     int m_nWidth;
     int m_nHeight;
     int m_bMaximized = 0;
@@ -186,6 +188,14 @@ private:
     bool m_bCloseAfterPass = false;
 
     void InsertListColumns();
+    // The window's DPI changed from `oldDpi`: the buttons' icons, the boxes, the list's columns
+    // and the layout follow (the frame has taken the new rectangle already).
+    void OnDpiChanged(int oldDpi, int newDpi);
+    // Widens every check box and text button whose label does not fit it (never narrows one),
+    // moving what lies beside it.
+    void FitLabels();
+    // The push buttons with a text (the caption buttons have none).
+    std::vector<CMacButton*> LabelledButtons();
     // The seven attribute boxes besides "Normal", with their bits.
     std::vector<std::pair<CMacCheckBox*, DWORD>> AttributeBoxes();
     void OnAttributeBox(CMacCheckBox& box);

@@ -1,9 +1,11 @@
 #include "dialogs/AboutDlg.h"
 
 #include "app/Version.h"
+#include "framework/Dpi.h"
 
 namespace {
 
+// At 96 DPI, as every length of the box.
 constexpr int kWidth = 260;
 constexpr int kHeight = 150;
 
@@ -17,7 +19,9 @@ CAboutDlg::CAboutDlg(std::wstring product) : m_strProduct(std::move(product)) {
 
 BOOL CAboutDlg::OnInitDialog() {
     SetWindowText(L"About " + m_strProduct);
-    MoveWindow(0, 0, kWidth, kHeight, false);
+    const int dpi = GetWindowDpi(m_hWnd);
+    const auto S = [dpi](int length) { return ScaleToDpi(length, dpi); };
+    MoveWindow(0, 0, S(kWidth), S(kHeight), false);
     CSkinDialog::OnInitDialog();
     CenterWindow();
     const HFONT font = GetDialogFont();
@@ -27,10 +31,10 @@ BOOL CAboutDlg::OnInitDialog() {
         control.CreateEx(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, rect, m_hWnd, id);
         control.SetFont(font, false);
     };
-    make(m_stcName, L"Static", m_strProduct, SS_CENTER | SS_NOPREFIX, RECT{10, 44, cx - 10, 62}, 0xFFFF);
+    make(m_stcName, L"Static", m_strProduct, SS_CENTER | SS_NOPREFIX, RECT{S(10), S(44), cx - S(10), S(62)}, 0xFFFF);
     make(m_stcVersion, L"Static", std::wstring(L"Version ") + kProgramVersion, SS_CENTER | SS_NOPREFIX,
-         RECT{10, 64, cx - 10, 82}, 0xFFFF);
-    make(m_btnOk, L"Button", L"&OK", WS_TABSTOP | BS_FLAT, RECT{(cx - 68) / 2, 96, (cx - 68) / 2 + 68, 119}, IDOK);
+         RECT{S(10), S(64), cx - S(10), S(82)}, 0xFFFF);
+    make(m_btnOk, L"Button", L"&OK", WS_TABSTOP | BS_FLAT, RECT{(cx - S(68)) / 2, S(96), (cx - S(68)) / 2 + S(68), S(119)}, IDOK);
     m_btnOk.ApplyTheme(m_nTheme);
     return TRUE;
 }

@@ -1,5 +1,6 @@
 #include "dialogs/MacMessageDlg.h"
 
+#include "framework/Dpi.h"
 #include "framework/Gdi.h"
 
 #include <algorithm>
@@ -15,45 +16,46 @@ constexpr int kButtonPairWidth = 2 * kButtonWidth + 40;
 constexpr int kMinBoxWidth = 220;
 constexpr wchar_t kDontShowText[] = L"Do not show me this dialog again.";
 
-RECT ButtonAt(int x, int y) {
-    return RECT{x, y, x + kButtonWidth, y + kButtonHeight};
+RECT ButtonAt(int x, int y, int dpi) {
+    return RECT{x, y, x + ScaleToDpi(kButtonWidth, dpi), y + ScaleToDpi(kButtonHeight, dpi)};
 }
 
 }  // namespace
 
 MessageBoxLayout LayOutMessageBox(int textWidth, int wrappedHeight, int maxWidth, int type, bool showCheck,
-                                  int checkWidth) {
+                                  int checkWidth, int dpi) {
+    const auto S = [dpi](int length) { return ScaleToDpi(length, dpi); };
     MessageBoxLayout layout;
     const int tw = std::max(0, std::min(textWidth, maxWidth));
     int height = std::max(0, wrappedHeight);
-    if (height < 60) {
-        height += 26;  // a short message keeps some air above the buttons
+    if (height < S(60)) {
+        height += S(26);  // a short message keeps some air above the buttons
     }
     const bool yesNo = type == CMacMessageDlg::kTypeYesNo;
     layout.showCheck = yesNo && showCheck;
-    layout.text = RECT{30, 50, 30 + tw, 50 + height};
-    layout.cyBox = height + 80 + (layout.showCheck ? 26 : 0);
-    layout.cxBox = std::max(tw + 55, kMinBoxWidth);
+    layout.text = RECT{S(30), S(50), S(30) + tw, S(50) + height};
+    layout.cyBox = height + S(80) + (layout.showCheck ? S(26) : 0);
+    layout.cxBox = std::max(tw + S(55), S(kMinBoxWidth));
     if (layout.showCheck) {
         // The check box's label is never cut: a short question grows to hold it, up to the
         // widest box.
-        layout.cxBox = std::max(layout.cxBox, std::min(std::max(0, checkWidth) + 60, maxWidth + 55));
+        layout.cxBox = std::max(layout.cxBox, std::min(std::max(0, checkWidth) + S(60), maxWidth + S(55)));
     }
-    if (layout.cxBox > tw + 55) {
+    if (layout.cxBox > tw + S(55)) {
         layout.text.left = (layout.cxBox - tw) / 2;
         layout.text.right = layout.text.left + tw;
     }
     if (yesNo) {
-        const int y = layout.cyBox - (layout.showCheck ? 56 : 40);
-        const int x = (layout.cxBox - kButtonPairWidth) / 2;
-        layout.button1 = ButtonAt(x, y);
-        layout.button2 = ButtonAt(x + kButtonWidth + 40, y);
+        const int y = layout.cyBox - (layout.showCheck ? S(56) : S(40));
+        const int x = (layout.cxBox - S(kButtonPairWidth)) / 2;
+        layout.button1 = ButtonAt(x, y, dpi);
+        layout.button2 = ButtonAt(x + S(kButtonWidth + 40), y, dpi);
         layout.showButton2 = true;
         if (layout.showCheck) {
-            layout.check = RECT{30, layout.cyBox - 25, layout.cxBox - 30, layout.cyBox - 10};
+            layout.check = RECT{S(30), layout.cyBox - S(25), layout.cxBox - S(30), layout.cyBox - S(10)};
         }
     } else {
-        layout.button1 = ButtonAt((layout.cxBox - kButtonWidth) / 2, layout.cyBox - 40);
+        layout.button1 = ButtonAt((layout.cxBox - S(kButtonWidth)) / 2, layout.cyBox - S(40), dpi);
     }
     return layout;
 }
@@ -141,7 +143,8 @@ SIZE CMacMessageDlg::MeasureMessage(HFONT font) const {
     const int length = static_cast<int>(std::min<size_t>(m_strMessage.size(), INT_MAX));
     RECT line{0, 0, 0, 0};
     ::DrawTextW(dc.dc(), m_strMessage.c_str(), length, &line, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
-    RECT wrapped{0, 0, MessageWrapWidth(m_nMaxWidth), 0};
+    const int dpi = GetWindowDpi(m_hWnd);
+    RECT wrapped{0, 0, MessageWrapWidth(ScaleToDpi(m_nMaxWidth, dpi), dpi), 0};
     ::DrawTextW(dc.dc(), m_strMessage.c_str(), length, &wrapped,
                 DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     return SIZE{line.right - line.left, wrapped.bottom - wrapped.top};
@@ -155,7 +158,7 @@ int CMacMessageDlg::MeasureCheckBox(HFONT font) const {
     }
     SIZE extent{};
     ::GetTextExtentPoint32W(dc.dc(), kDontShowText, static_cast<int>(std::size(kDontShowText) - 1), &extent);
-    return CMacCheckBox::kTextOffset + extent.cx;
+    return ScaleToDpi(CMacCheckBox::kTextOffset, GetWindowDpi(m_hWnd)) + extent.cx;
 }
 
 bool CMacMessageDlg::CreateChild(CWnd& child, const wchar_t* className, const wchar_t* text, DWORD style,
@@ -182,7 +185,8 @@ BOOL CMacMessageDlg::OnInitDialog() {
     const HFONT font = GetDialogFont();
     const SIZE extent = MeasureMessage(font);
     const MessageBoxLayout layout =
-        LayOutMessageBox(extent.cx, extent.cy, m_nMaxWidth, m_nType, m_bShowCheck, MeasureCheckBox(font));
+        LayOutMessageBox(extent.cx, extent.cy, ScaleToDpi(m_nMaxWidth, GetWindowDpi(m_hWnd)), m_nType, m_bShowCheck,
+                         MeasureCheckBox(font), GetWindowDpi(m_hWnd));
     MoveWindow(0, 0, layout.cxBox, layout.cyBox, false);
     if (!::GetWindow(m_hWnd, GW_OWNER)) {
         // Nothing of ours is behind it to bring it up again: it has its own taskbar entry and

@@ -7,6 +7,8 @@
 #include "skin/MacCheckBox.h"
 #include "skin/SkinDialog.h"
 
+#include "skin/DpiScale.h"
+
 #include <string>
 
 // Where everything of the box goes, in pixels relative to the box's window (not its client area).
@@ -24,11 +26,12 @@ struct MessageBoxLayout {
 // The arrangement for a message `textWidth` wide on one line and `wrappedHeight` high when
 // wrapped at MessageWrapWidth(maxWidth). `type` is CMacMessageDlg::kTypeOk or kTypeYesNo; the
 // check box exists only in the Yes / No layout; `checkWidth` is what the check box and its label
-// need on one line.
+// need on one line. The measures are pixels at `dpi`; the box's own margins, button sizes and
+// least width are given at 96 DPI and scaled to it.
 MessageBoxLayout LayOutMessageBox(int textWidth, int wrappedHeight, int maxWidth, int type, bool showCheck,
-                                  int checkWidth);
-inline int MessageWrapWidth(int maxWidth) {
-    return maxWidth - 55;
+                                  int checkWidth, int dpi = kDesignDpi);
+inline int MessageWrapWidth(int maxWidth, int dpi = kDesignDpi) {
+    return maxWidth - ScaleToDpi(55, dpi);
 }
 
 class CMacMessageDlg : public CSkinDialog {

@@ -3,6 +3,7 @@
 // only its own sessions.
 #include "dialogs/PleaseWait.h"
 
+#include "framework/Dpi.h"
 #include "framework/Controls.h"
 #include "skin/MacProgressCtrl.h"
 #include "skin/SkinDialog.h"
@@ -59,17 +60,20 @@ public:
 
 protected:
     BOOL OnInitDialog() override {
-        MoveWindow(0, 0, 300, 130);
+        // Laid out at 96 DPI and scaled to the window's.
+        const int dpi = GetWindowDpi(m_hWnd);
+        const auto S = [dpi](int length) { return ScaleToDpi(length, dpi); };
+        MoveWindow(0, 0, S(300), S(130));
         SetWindowText(L"Please Wait...");
         CSkinDialog::OnInitDialog();
-        const RECT textRect{30, 50, 270, 67};
+        const RECT textRect{S(30), S(50), S(270), S(67)};
         if (m_stcText.CreateEx(0, L"Static", m_session.text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX, textRect,
                                m_hWnd, 0xFFFF)) {
             m_stcText.SetFont(GetDialogFont(), false);
         }
         m_progress.SetRange(0, m_session.total);
         m_progress.ApplyTheme(m_nTheme);
-        const RECT barRect{20, 90, 280, 110};
+        const RECT barRect{S(20), S(90), S(280), S(110)};
         m_progress.CreateEx(0, CWnd::RegisterPlainClass(), L"", WS_CHILD | WS_VISIBLE, barRect, m_hWnd, 0xFFFF);
         m_progress.m_bBorder = 1;
         // Nobody may close the window but the work that opened it.

@@ -3,6 +3,7 @@
 #include "framework/Abi.h"
 #include "framework/Accessible.h"
 
+#include <cwchar>
 #include <vector>
 
 QUILL_CHECK_SYSTEM_SIZE(DRAWITEMSTRUCT, 48, 64);
@@ -365,9 +366,32 @@ RECT CWnd::GetWindowRect() const {
 }
 
 RECT CWnd::GetRectInParent() const {
-    RECT rect = GetWindowRect();
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(m_hWnd), reinterpret_cast<POINT*>(&rect), 2);
+    return GetRectInParent(m_hWnd);
+}
+
+RECT CWnd::GetRectInParent(HWND hwnd) {
+    RECT rect{};
+    ::GetWindowRect(hwnd, &rect);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+void CWnd::MoveWindow(HWND hwnd, const RECT& rect, bool repaint) {
+    ::MoveWindow(hwnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint ? TRUE : FALSE);
+}
+
+bool CWnd::IsGroupBox(HWND hwnd) {
+    wchar_t className[16]{};
+    ::GetClassNameW(hwnd, className, 16);
+    return _wcsicmp(className, L"Button") == 0 && (::GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+std::vector<HWND> CWnd::GetChildWindows() const {
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    return children;
 }
 
 void CWnd::MoveWindow(const RECT& rect, bool repaint) {

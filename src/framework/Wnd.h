@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 class CWnd {
 public:
@@ -71,6 +72,15 @@ public:
     // The window rectangle in the client coordinates of the parent.
     RECT GetRectInParent() const;
     void MoveWindow(const RECT& rect, bool repaint = true);
+    // Moves any window, ours or not (a template's group box), to `rect` in its parent's client
+    // coordinates.
+    static void MoveWindow(HWND hwnd, const RECT& rect, bool repaint = true);
+    // The direct child windows, first to last (a dialog's: in template order).
+    std::vector<HWND> GetChildWindows() const;
+    // The rectangle of any window in the client coordinates of its parent.
+    static RECT GetRectInParent(HWND hwnd);
+    // Whether any window is a group box (a button of that style).
+    static bool IsGroupBox(HWND hwnd);
     void MoveWindow(int x, int y, int cx, int cy, bool repaint = true);
     void CenterWindow();
     void Invalidate(bool erase = true) { ::InvalidateRect(m_hWnd, nullptr, erase ? TRUE : FALSE); }

@@ -8,7 +8,8 @@
 namespace {
 
 constexpr UINT kControlId = 0xFFFF;
-constexpr int kIconSize = 16;
+constexpr int kIconSize = 16;  // at 96 DPI, as every length here
+constexpr int kTitleFontHeight = 13;
 constexpr int kIconLeft = 4;
 constexpr int kIconTop = 4;
 // The title starts right of the icon.
@@ -47,12 +48,29 @@ bool CCaptionBar::Create(const wchar_t* name, const RECT& rect, CWnd* parent) {
     if (!CreateEx(0, L"Static", name ? name : L"", WS_CHILD | WS_VISIBLE, rect, parent->m_hWnd, kControlId)) {
         return false;
     }
-    m_font.reset(::CreateFontW(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Verdana"));
-    m_hIcon.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
-                                                  IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR)));
+    MakeFontAndIcon();
     RecreateBuffer();
     return true;
+}
+
+void CCaptionBar::MakeFontAndIcon() {
+    // The same point size at every DPI: the pixel height grows with it.
+    m_font.reset(::CreateFontW(-Scaled(kTitleFontHeight), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Verdana"));
+    const int iconSize = SmallIconSizeForDpi(m_nDpi);
+    m_hIcon.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                                  IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR)));
+}
+
+void CCaptionBar::SetDpi(int dpi) {
+    m_nDpi = dpi > 0 ? dpi : kDesignDpi;
+    if (!m_hWnd) {
+        return;
+    }
+    MakeFontAndIcon();
+    RecreateBuffer();
+    Redraw();
+    Invalidate();
 }
 
 void CCaptionBar::ReleaseBuffer() {
@@ -108,9 +126,13 @@ void CCaptionBar::Redraw() {
     const ThemeColors& colors = GetThemeColors(m_nTheme);
     FillGlossGradient(colors.clrCaption, parent, dc, rect.left, rect.top, rect.right, rect.bottom);
 
-    const int dy = GetSkinFrameWidth(parent) > kThinFrameLimit ? kWideFrameLift : 0;
+    const int dy = GetSkinFrameWidth(parent) > kThinFrameLimit ? Scaled(kWideFrameLift) : 0;
     if (m_hIcon) {
-        ::DrawIconEx(dc, kIconLeft, dy + kIconTop, m_hIcon.get(), kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+        // The icon is centred where the 16-pixel one stood at 96 DPI.
+        const int iconSize = SmallIconSizeForDpi(m_nDpi);
+        const int slot = Scaled(kIconSize);
+        ::DrawIconEx(dc, Scaled(kIconLeft) + (slot - iconSize) / 2, dy + Scaled(kIconTop) + (slot - iconSize) / 2,
+                     m_hIcon.get(), iconSize, iconSize, 0, nullptr, DI_NORMAL);
     }
 
     const HGDIOBJ oldFont = m_font ? ::SelectObject(dc, m_font.get()) : nullptr;
@@ -121,7 +143,7 @@ void CCaptionBar::Redraw() {
 
     const UINT format = DT_SINGLELINE | DT_VCENTER;
     rect.top += dy;
-    rect.left += kTitleLeft;
+    rect.left += Scaled(kTitleLeft);
     ::SetTextColor(dc, shadow);
     ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);

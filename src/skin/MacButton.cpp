@@ -1,13 +1,16 @@
 #include "skin/MacButton.h"
 
+#include "framework/Dpi.h"
 #include "framework/Gdi.h"
 
 namespace {
 
-// Buttons narrower than this get square corners: a rounding would eat most of a small face.
+// Buttons narrower than this (at 96 DPI) get square corners: a rounding would eat most of a
+// small face.
 constexpr int kMinRoundedWidth = 30;
-constexpr int kIconSize = 16;
-constexpr int kCaptionButtonWidth = 24;
+// The icon's left edge and the gap from the icon to the text, at 96 DPI.
+constexpr int kIconLeft = 4;
+constexpr int kIconTextGap = 8;
 
 void FillRow(HDC dc, int left, int y, int right, COLORREF colour) {
     // An opaque empty text output fills in the background colour without a brush per row.
@@ -49,12 +52,48 @@ void CMacButton::DestroyIcon() {
 
 void CMacButton::SetIconResource(UINT resourceId) {
     DestroyIcon();
+    m_nIconId = resourceId;
+    const int size = SmallIconSizeForDpi(GetDpi());
     m_hIcon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
-                                              IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR));
+                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
     if (m_hIcon) {
-        m_cxIcon = kIconSize;
-        m_cyIcon = kIconSize;
+        m_cxIcon = size;
+        m_cyIcon = size;
     }
+}
+
+void CMacButton::SetDpi(int dpi) {
+    m_nDpi = dpi > 0 ? dpi : kDesignDpi;
+    if (m_hIcon) {
+        SetIconResource(m_nIconId);
+    }
+}
+
+int CMacButton::GetDpi() const {
+    return m_nDpi > 0 ? m_nDpi : GetWindowDpi(m_hWnd);
+}
+
+int CMacButton::NeededWidth() const {
+    const std::wstring text = m_hWnd ? GetWindowText() : std::wstring();
+    const CClientDC windowDC(m_hWnd);
+    if (text.empty() || !windowDC.dc()) {
+        return 0;
+    }
+    const HFONT font = GetFont();
+    const HGDIOBJ oldFont = font ? ::SelectObject(windowDC.dc(), font) : nullptr;
+    RECT extent{0, 0, 0, 0};
+    ::DrawTextW(windowDC.dc(), text.c_str(), static_cast<int>(text.size()), &extent, DT_SINGLELINE | DT_CALCRECT);
+    if (oldFont) {
+        ::SelectObject(windowDC.dc(), oldFont);
+    }
+    // The same places as the drawing: the icon and its gap on the left, one pixel of ring and a
+    // margin as wide as the icon's left edge on each side.
+    const int dpi = GetDpi();
+    const int margin = 1 + ScaleToDpi(kIconLeft, dpi);
+    const int icon = m_hIcon ? m_cxIcon + ScaleToDpi(kIconTextGap, dpi) : 0;
+    // With room for a disabled label, whose unsmoothed glyphs can be a little wider (see
+    // DrawGrayText).
+    return margin + icon + extent.right + extent.right / 24 + margin;
 }
 
 void CMacButton::SetTooltipText(const std::wstring& text) {
@@ -116,7 +155,8 @@ void CMacButton::DrawItem(const DRAWITEMSTRUCT& item) {
     ::SetBkColor(dc, colors.clrWindow);
     ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
 
-    if (width < kMinRoundedWidth) {
+    const int dpi = GetDpi();
+    if (width < ScaleToDpi(kMinRoundedWidth, dpi)) {
         m_nCornerX = 0;  // for good: a button widened later keeps its square corners
         m_nCornerY = 0;
     }
@@ -128,7 +168,7 @@ void CMacButton::DrawItem(const DRAWITEMSTRUCT& item) {
         const DCStateGuard state(dc);
         ::SelectObject(dc, faceBrush.get());
         ::SelectObject(dc, outline.get());
-        ::RoundRect(dc, 0, 0, width, height, m_nCornerX, m_nCornerY);
+        ::RoundRect(dc, 0, 0, width, height, ScaleToDpi(m_nCornerX, dpi), ScaleToDpi(m_nCornerY, dpi));
 
         COLORREF colour = colors.clrLight;
         if (m_bCaptionButton) {
@@ -153,7 +193,7 @@ void CMacButton::DrawItem(const DRAWITEMSTRUCT& item) {
         }
 
         if (m_hIcon) {
-            const int x = m_bCaptionButton ? (kCaptionButtonWidth - m_cxIcon) / 2 : 4;
+            const int x = m_bCaptionButton ? (width - m_cxIcon) / 2 : ScaleToDpi(kIconLeft, dpi);
             const int y = (height - m_cyIcon) / 2;
             if (item.itemState & ODS_DISABLED) {
                 ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(m_hIcon), 0, x, y, m_cxIcon,
@@ -173,7 +213,7 @@ void CMacButton::DrawItem(const DRAWITEMSTRUCT& item) {
         const DCStateGuard state(dc);
         ::SelectObject(dc, ring.get());
         ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
-        ::RoundRect(dc, 1, 1, width - 1, height - 1, m_nCornerX, m_nCornerY);
+        ::RoundRect(dc, 1, 1, width - 1, height - 1, ScaleToDpi(m_nCornerX, dpi), ScaleToDpi(m_nCornerY, dpi));
     }
 
     const std::wstring text = m_hWnd ? GetWindowText() : std::wstring();
@@ -181,7 +221,7 @@ void CMacButton::DrawItem(const DRAWITEMSTRUCT& item) {
         RECT textRect{1, 0, width - 1, height};
         UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
         if (m_hIcon) {
-            textRect.left += m_cxIcon + 8;
+            textRect.left += ScaleToDpi(kIconLeft, dpi) - kIconLeft + m_cxIcon + ScaleToDpi(kIconTextGap, dpi);
             format = DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
         }
         if (item.itemState & ODS_DISABLED) {

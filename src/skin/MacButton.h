@@ -23,9 +23,18 @@ public:
     // A button window of our own (the caption buttons); it is owner drawn whatever `style` says.
     bool Create(const std::wstring& text, DWORD style, const RECT& rect, CWnd* parent, UINT id);
 
-    // Loads the 16x16 icon resource `resourceId` of the program in place of the current icon.
-    // A resource that cannot be loaded leaves the button without an icon. Does not redraw.
+    // Loads the icon resource `resourceId` of the program, in the small-icon size of the
+    // button's DPI (16 pixels at 96 DPI), in place of the current icon. A resource that cannot
+    // be loaded leaves the button without an icon. Does not redraw.
     void SetIconResource(UINT resourceId);
+    // Draws at `dpi` from now on (the window moved to another monitor) and reloads the icon in
+    // the size of that DPI. Does not redraw.
+    void SetDpi(int dpi);
+    // The DPI the button draws at: the one set, else its window's.
+    int GetDpi() const;
+    // The width the button needs to show its whole caption in its font, beside its icon when
+    // it has one. Zero without a window or a caption.
+    int NeededWidth() const;
     // Creates the tooltip on first use and (re-)registers the button with `text`.
     void SetTooltipText(const std::wstring& text);
     // The tooltip's background follows clrLight of m_nTheme; nothing while there is no tooltip.
@@ -44,6 +53,7 @@ public:
     HICON m_hIcon = nullptr;
     int m_cxIcon = 0;
     int m_cyIcon = 0;
+    // The rounding of the corners at 96 DPI; scaled with the DPI when drawn.
     int m_nCornerX = 4;
     int m_nCornerY = 4;
     CToolTipCtrl m_ToolTip;
@@ -64,5 +74,7 @@ protected:
 
 private:
     void DestroyIcon();
+    int m_nDpi = 0;  // none set: the window's
+    UINT m_nIconId = 0;
     void TakeCapture();
 };

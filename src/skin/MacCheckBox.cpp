@@ -1,5 +1,6 @@
 #include "skin/MacCheckBox.h"
 
+#include "framework/Dpi.h"
 #include "framework/Gdi.h"
 
 #include <initializer_list>
@@ -11,16 +12,39 @@ constexpr int kBoxSize = 12;
 constexpr int kTextOffset = CMacCheckBox::kTextOffset;
 static_assert(kTextOffset == kBoxSize + 5, "the text starts after the box and a gap");
 
+// The tick is designed on the 96-DPI pixel grid, with (0, 0) the inner box's top left corner;
+// at another DPI each point and the pen's width are scaled, so the tick keeps its shape and
+// weight in the scaled box. At 96 DPI it is the designed pixels exactly.
+struct TickGrid {
+    int left;
+    int top;
+    int dpi;
+    POINT At(POINT p) const { return {left + ScaleToDpi(p.x, dpi), top + ScaleToDpi(p.y, dpi)}; }
+};
+
 // One polyline of the tick in a pen of `colour`; the last point is not drawn.
-void DrawStroke(HDC dc, COLORREF colour, std::initializer_list<POINT> points) {
-    const UniquePen pen(::CreatePen(PS_INSIDEFRAME, 1, colour));
+void DrawStroke(HDC dc, const TickGrid& grid, COLORREF colour, std::initializer_list<POINT> points) {
+    const UniquePen pen(::CreatePen(grid.dpi == kDesignDpi ? PS_INSIDEFRAME : PS_SOLID, ScaleToDpi(1, grid.dpi),
+                                    colour));
     const HGDIOBJ old = ::SelectObject(dc, pen.get());
     auto point = points.begin();
-    ::MoveToEx(dc, point->x, point->y, nullptr);
+    const POINT first = grid.At(*point);
+    ::MoveToEx(dc, first.x, first.y, nullptr);
     for (++point; point != points.end(); ++point) {
-        ::LineTo(dc, point->x, point->y);
+        const POINT next = grid.At(*point);
+        ::LineTo(dc, next.x, next.y);
     }
     ::SelectObject(dc, old);
+}
+
+// One pixel of the 96-DPI grid: a square of the scaled pixel's size.
+void FillGridPixel(HDC dc, const TickGrid& grid, POINT p, COLORREF colour) {
+    const POINT at = grid.At(p);
+    const int size = ScaleToDpi(1, grid.dpi);
+    const RECT square{at.x, at.y, at.x + size, at.y + size};
+    const COLORREF oldBack = ::SetBkColor(dc, colour);
+    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &square, nullptr, 0, nullptr);
+    ::SetBkColor(dc, oldBack);
 }
 
 // A one-pixel bevel: `topLeft` along the top row and the left column, each short of its last
@@ -40,6 +64,31 @@ void Draw3dRect(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
 }
 
 }  // namespace
+
+int CMacCheckBox::GetDpi() const {
+    return m_nDpi > 0 ? m_nDpi : GetWindowDpi(m_hWnd);
+}
+
+int CMacCheckBox::NeededWidth() const {
+    if (!m_hWnd) {
+        return 0;
+    }
+    const std::wstring caption = GetWindowText();
+    const CClientDC windowDC(m_hWnd);
+    if (!windowDC.dc()) {
+        return 0;
+    }
+    const HFONT font = GetFont();
+    const HGDIOBJ oldFont = font ? ::SelectObject(windowDC.dc(), font) : nullptr;
+    SIZE extent{};
+    ::GetTextExtentPoint32W(windowDC.dc(), caption.c_str(), static_cast<int>(caption.size()), &extent);
+    if (oldFont) {
+        ::SelectObject(windowDC.dc(), oldFont);
+    }
+    // With room for a disabled label, whose unsmoothed glyphs can be a little wider (see
+    // DrawGrayText).
+    return ScaleToDpi(kTextOffset, GetDpi()) + extent.cx + extent.cx / 24 + 2;
+}
 
 void CMacCheckBox::UpdateColors() {
     const ThemeColors& row = GetThemeColors(m_nTheme);
@@ -145,11 +194,13 @@ void CMacCheckBox::DrawItem(const DRAWITEMSTRUCT& item) {
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     const COLORREF ink = disabled ? m_clrDisabled : m_clrFrame;
     const RECT& r = item.rcItem;
+    const int dpi = GetDpi();
+    const int boxSize = ScaleToDpi(kBoxSize, dpi);
 
-    // The box, centred vertically (rounding down, so a control lower than 12 clips it).
-    const int height = r.bottom - r.top - kBoxSize;
+    // The box, centred vertically (rounding down, so a control lower than the box clips it).
+    const int height = r.bottom - r.top - boxSize;
     const int boxTop = r.top + (height >= 0 ? height / 2 : -((1 - height) / 2));
-    const RECT box{r.left, boxTop, r.left + kBoxSize, boxTop + kBoxSize};
+    const RECT box{r.left, boxTop, r.left + boxSize, boxTop + boxSize};
     {
         const UniqueBrush frame(::CreateSolidBrush(ink));
         ::FrameRect(dc, &box, frame.get());
@@ -165,21 +216,20 @@ void CMacCheckBox::DrawItem(const DRAWITEMSTRUCT& item) {
     ::SetPixel(dc, inner.left, inner.bottom - 1, m_clrCorner);
 
     if (m_bChecked) {
-        const int L = inner.left;
-        const int T = inner.top;
         // The long stroke runs out past the box's top right corner.
-        DrawStroke(dc, ink, {{L + 1, T + 4}, {L + 4, T + 7}, {L + 12, T - 1}});
-        DrawStroke(dc, ink, {{L + 2, T + 4}, {L + 4, T + 6}, {L + 10, T}});
-        DrawStroke(dc, m_clrShade, {{L + 4, T + 8}, {L + 9, T + 3}, {L + 9, T + 5}});
-        DrawStroke(dc, m_clrShade, {{L + 2, T + 6}, {L + 4, T + 8}});
-        DrawStroke(dc, m_clrShade, {{L + 5, T + 8}, {L + 9, T + 4}});
-        ::SetPixel(dc, L + 11, T + 1, m_clrShade);
-        ::SetPixel(dc, L + 12, T + 1, m_clrShade);
-        ::SetPixel(dc, L + 11, T + 2, m_clrShade);
+        const TickGrid grid{inner.left, inner.top, dpi};
+        DrawStroke(dc, grid, ink, {{1, 4}, {4, 7}, {12, -1}});
+        DrawStroke(dc, grid, ink, {{2, 4}, {4, 6}, {10, 0}});
+        DrawStroke(dc, grid, m_clrShade, {{4, 8}, {9, 3}, {9, 5}});
+        DrawStroke(dc, grid, m_clrShade, {{2, 6}, {4, 8}});
+        DrawStroke(dc, grid, m_clrShade, {{5, 8}, {9, 4}});
+        FillGridPixel(dc, grid, {11, 1}, m_clrShade);
+        FillGridPixel(dc, grid, {12, 1}, m_clrShade);
+        FillGridPixel(dc, grid, {11, 2}, m_clrShade);
     }
 
     RECT text = r;
-    text.left = r.left + kTextOffset;
+    text.left = r.left + ScaleToDpi(kTextOffset, dpi);
     text.top += 1;
     const std::wstring caption = m_hWnd ? GetWindowText() : std::wstring();
     ::SetBkColor(dc, GetThemeColors(m_nTheme).clrWindow);

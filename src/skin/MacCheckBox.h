@@ -18,8 +18,16 @@ public:
     // asks for no reaction but that what depends on the box follows it.
     static constexpr WORD kStateSetCode = 0x0100;
 
-    // Where the text starts: after the 12-pixel box and a gap.
+    // Where the text starts at 96 DPI: after the 12-pixel box and a gap. Both scale with the DPI.
     static constexpr int kTextOffset = 17;
+
+    // Draws at `dpi` from now on (the window moved to another monitor); the caller redraws.
+    void SetDpi(int dpi) { m_nDpi = dpi; }
+    // The DPI the box draws at: the one set, else its window's.
+    int GetDpi() const;
+    // The width the control needs to show its whole label in its font: the box, the gap and
+    // the text, and two pixels for the focus cue. Zero without a window.
+    int NeededWidth() const;
 
     BOOL IsChecked() const { return m_bChecked; }
     // Stores `value` unchanged: callers may keep any non-zero value (an attribute bit, a byte
@@ -45,6 +53,9 @@ public:
     BOOL m_bPressed = FALSE;
     BOOL m_bChecked = FALSE;
     int m_nTheme = DEFAULT_THEME;
+
+private:
+    int m_nDpi = 0;  // none set: the window's
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,5 +1,6 @@
 #include "skin/Painting.h"
 
+#include <algorithm>
 #include <climits>
 
 int GetSkinFrameWidth(const CWnd* window) {
@@ -50,9 +51,11 @@ void DrawGrayText(HDC dc, const std::wstring& text, UINT format, int left, int t
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     const int x = (format & DT_CENTER) ? left + (right - extent.cx - left) / 2 : left;
     const int y = top + (bottom - extent.cy - top) / 2;
-    // Length 0 lets the platform measure the text itself.
-    ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text.c_str()), 0, x, y, extent.cx,
-                 extent.cy, DST_PREFIXTEXT | DSS_DISABLED);
+    // Length 0 lets the platform measure the text itself. The disabled look is drawn through a
+    // monochrome bitmap, where glyphs are not smoothed and may come out a little wider than
+    // measured: the bitmap takes the room up to the right edge, so no letter is cut.
+    ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text.c_str()), 0, x, y,
+                 std::max<int>(extent.cx, right - x), extent.cy, DST_PREFIXTEXT | DSS_DISABLED);
 }
 
 void ApplyThemeToChildren(const CWnd& owner, int theme) {

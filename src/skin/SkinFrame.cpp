@@ -19,7 +19,7 @@ void FillRowIn(HDC dc, int left, int y, int right, COLORREF colour) {
 
 }  // namespace
 
-void PaintSkinFrame(HDC dc, int width, int height, int frameWidth, int theme) {
+void PaintSkinFrame(HDC dc, int width, int height, int frameWidth, int captionHeight, int theme) {
     if (!dc || width <= 0 || height <= 0) {
         return;
     }
@@ -34,8 +34,8 @@ void PaintSkinFrame(HDC dc, int width, int height, int frameWidth, int theme) {
     // Beside the title bar the border carries the bar's gradient, so the bar seems to run from
     // edge to edge.
     const int b = frameWidth;
-    FillGlossGradientForFrameWidth(caption, b, dc, 1, b, b, b + CSkinFrame::kCaptionHeight);
-    FillGlossGradientForFrameWidth(caption, b, dc, width - b - 1, b, width - 1, b + CSkinFrame::kCaptionHeight);
+    FillGlossGradientForFrameWidth(caption, b, dc, 1, b, b, b + captionHeight);
+    FillGlossGradientForFrameWidth(caption, b, dc, width - b - 1, b, width - 1, b + captionHeight);
     // The top border darkens row by row; the bar's first row goes on from where it ends.
     COLORREF colour = caption;
     const int step = GlossGradientStep(b);
@@ -51,15 +51,47 @@ void CSkinFrame::Attach(CWnd* owner, int theme) {
     }
     m_pOwner = owner;
     m_nTheme = ClampTheme(theme);
+    m_nDpi = GetWindowDpi(owner->m_hWnd);
     const int cx = owner->GetClientRect().right;
-    m_wndCaption.Create(L"", RECT{0, 0, cx, kCaptionHeight}, owner);
+    m_wndCaption.m_nDpi = m_nDpi;
+    m_wndCaption.Create(L"", RECT{0, 0, cx, CaptionHeight()}, owner);
     m_wndCaption.m_nTheme = m_nTheme;
     m_wndCaption.Redraw();
     m_wndCaption.Invalidate();
-    const int top = CaptionButtonTop(GetSkinFrameWidth(owner));
-    CreateCaptionButton(m_btnClose, IDCANCEL, RECT{cx - 27, top, cx - 3, top + kCaptionButtonHeight}, IDI_CLOSE,
-                        L"Close", L"Close");
+    CreateCaptionButton(m_btnClose, IDCANCEL, CaptionButtonRect(0, cx), IDI_CLOSE, L"Close", L"Close");
     SetTheme(m_nTheme);
+}
+
+RECT CSkinFrame::CaptionButtonRect(int index, int clientWidth) const {
+    int top = Scaled(CaptionButtonTop(GetSkinFrameWidth(m_pOwner)));
+    if (m_pOwner && m_pOwner->IsZoomed()) {
+        ++top;  // a maximized window loses its border; the buttons sit one pixel lower
+    }
+    const int right = clientWidth - Scaled(kCaptionButtonRightGap + index * kCaptionButtonSpacing);
+    return RECT{right - Scaled(kCaptionButtonWidth), top, right, top + Scaled(kCaptionButtonHeight)};
+}
+
+void CSkinFrame::LayOutCaption() {
+    const int cx = m_pOwner->GetClientRect().right;
+    m_wndCaption.MoveWindow(0, 0, cx, CaptionHeight(), true);
+    m_wndCaption.Invalidate();
+    const RECT close = CaptionButtonRect(0, cx);
+    m_btnClose.MoveWindow(close.left, close.top, close.right - close.left, close.bottom - close.top, true);
+    m_btnClose.Invalidate();
+}
+
+void CSkinFrame::OnDpiChanged(int dpi, const RECT* suggested) {
+    m_nDpi = dpi > 0 ? dpi : kDesignDpi;
+    m_wndCaption.SetDpi(m_nDpi);
+    for (CMacButton* button : CaptionButtons()) {
+        button->SetDpi(m_nDpi);
+    }
+    if (suggested) {
+        ::SetWindowPos(m_pOwner->m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    LayOutCaption();
+    PaintFrame();
 }
 
 bool CSkinFrame::CreateCaptionButton(CMacButton& button, UINT id, const RECT& rect, UINT iconId,
@@ -106,7 +138,7 @@ void CSkinFrame::PaintFrame() const {
     }
     const RECT window = m_pOwner->GetWindowRect();
     PaintSkinFrame(dc, window.right - window.left, window.bottom - window.top, GetSkinFrameWidth(m_pOwner),
-                   m_nTheme);
+                   CaptionHeight(), m_nTheme);
     ::ReleaseDC(m_pOwner->m_hWnd, dc);
 }
 
@@ -139,10 +171,13 @@ LRESULT CSkinFrame::HookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(m_hbrBackground.get());
     case WM_NCACTIVATE:
         return 1;  // the system's active and inactive looks never show
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;  // the owner lays out its own controls too
     case WM_MOUSEMOVE: {
         // Unsigned on purpose: a point above the client area (negative y) is no title bar.
         const unsigned y = HIWORD(lParam);
-        if (!m_pOwner->IsZoomed() && y < kCaptionHeight && (wParam & MK_LBUTTON)) {
+        if (!m_pOwner->IsZoomed() && y < static_cast<unsigned>(CaptionHeight()) && (wParam & MK_LBUTTON)) {
             // A non-client message carries screen coordinates.
             POINT point = PointFromLParam(lParam);
             ::ClientToScreen(m_pOwner->m_hWnd, &point);

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr wchar_t kFrameSettingsFileName[] = L"settings.cfg";
-constexpr int kButtonSpacing = 25;
+// At 96 DPI.
 constexpr int kMenuItemHeight = 24;
 constexpr int kMenuTextWidth = 130;
 
@@ -38,9 +38,10 @@ const wchar_t* UpdateItemText(bool autoUpdate) {
     return autoUpdate ? L"Online update(Auto)" : L"Online update";
 }
 
-HICON LoadSmallIcon(UINT id) {
+HICON LoadSmallIcon(UINT id, int dpi) {
+    const int size = SmallIconSizeForDpi(dpi);
     return static_cast<HICON>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
 }  // namespace
@@ -54,11 +55,7 @@ void CSkinFrameEx::AttachMain(CWnd* owner, int theme, const std::wstring& dataFo
     m_strDataFolder = dataFolder;
     LoadSettings();
     const int cx = owner->GetClientRect().right;
-    const int top = CaptionButtonTop(GetSkinFrameWidth(owner));
-    const auto at = [cx, top](int index) {
-        const int right = cx - 3 - index * kButtonSpacing;
-        return RECT{right - kCaptionButtonWidth, top, right, top + kCaptionButtonHeight};
-    };
+    const auto at = [this, cx](int index) { return CaptionButtonRect(index, cx); };
     CreateCaptionButton(m_btnMaximize, kMaximizeId, at(1), IDI_MAXIMIZE, L"Maximize", L"Maximize");
     CreateCaptionButton(m_btnMinimize, kMinimizeId, at(2), IDI_MINIMIZE, L"Minimize", L"Minimize");
     // The two menus also open from the keyboard, which their tooltips tell.
@@ -82,16 +79,33 @@ void CSkinFrameEx::BuildMenus() {
     for (CSkinMenu* menu : {&m_menuHelp, &m_menuTheme}) {
         menu->CreatePopupMenu();
         menu->m_pFont = font;
-        menu->m_nItemHeight = kMenuItemHeight;
-        menu->m_nTextWidth = kMenuTextWidth;
     }
     for (const MenuEntry& entry : kHelpMenu) {
-        m_menuHelp.m_mapIcons[entry.id] = LoadSmallIcon(entry.icon);
         m_menuHelp.AppendItem(entry.id == kUpdateId ? UpdateItemText(m_bAutoUpdate) : entry.text, entry.id);
     }
     for (int theme = 0; theme < THEME_COUNT; ++theme) {
         m_menuTheme.AppendItem(g_themeNames[theme], kFirstThemeId + static_cast<UINT>(theme));
     }
+    SizeMenus();
+}
+
+void CSkinFrameEx::SizeMenus() {
+    for (CSkinMenu* menu : {&m_menuHelp, &m_menuTheme}) {
+        menu->m_nItemHeight = Scaled(kMenuItemHeight);
+        menu->m_nTextWidth = Scaled(kMenuTextWidth);
+    }
+    for (const MenuEntry& entry : kHelpMenu) {
+        m_menuHelp.SetItemIcon(entry.id, LoadSmallIcon(entry.icon, m_nDpi), SmallIconSizeForDpi(m_nDpi));
+    }
+}
+
+std::vector<CMacButton*> CSkinFrameEx::CaptionButtons() {
+    return {&m_btnClose, &m_btnMaximize, &m_btnMinimize, &m_btnHelp, &m_btnTheme};
+}
+
+void CSkinFrameEx::OnDpiChanged(int dpi, const RECT* suggested) {
+    CSkinFrame::OnDpiChanged(dpi, suggested);
+    SizeMenus();
 }
 
 void CSkinFrameEx::ShowOnlineHelp() {
@@ -143,18 +157,14 @@ void CSkinFrameEx::SaveSettings() const {
     }
 }
 
-void CSkinFrameEx::LayOut() {
+void CSkinFrameEx::LayOutCaption() {
     const int cx = m_pOwner->GetClientRect().right;
-    m_wndCaption.MoveWindow(0, 0, cx, kCaptionHeight, true);
+    m_wndCaption.MoveWindow(0, 0, cx, CaptionHeight(), true);
     m_wndCaption.Invalidate();
-    int top = CaptionButtonTop(GetSkinFrameWidth(m_pOwner));
-    if (m_pOwner->IsZoomed()) {
-        ++top;  // a maximized window loses its border; the buttons sit one pixel lower
-    }
     int index = 0;
-    for (CMacButton* button : {&m_btnClose, &m_btnMaximize, &m_btnMinimize, &m_btnHelp, &m_btnTheme}) {
-        const int right = cx - 3 - index * kButtonSpacing;
-        button->MoveWindow(right - kCaptionButtonWidth, top, kCaptionButtonWidth, kCaptionButtonHeight, true);
+    for (CMacButton* button : CaptionButtons()) {
+        const RECT rect = CaptionButtonRect(index, cx);
+        button->MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, true);
         button->Invalidate();
         ++index;
     }
@@ -250,7 +260,7 @@ LRESULT CSkinFrameEx::HookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     switch (message) {
     case WM_SIZE:
-        LayOut();
+        LayOutCaption();
         ShowMaximizedState();
         return result;
     case WM_SYSCOMMAND:
@@ -268,7 +278,7 @@ LRESULT CSkinFrameEx::HookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     case WM_LBUTTONDBLCLK:
         // A double click on the title bar toggles maximize, as on any title bar.
-        if (HIWORD(lParam) < kCaptionHeight) {
+        if (HIWORD(lParam) < CaptionHeight()) {
             m_pOwner->PostMessage(WM_COMMAND, kMaximizeId, 0);
         }
         return result;

@@ -57,9 +57,14 @@ protected:
     // A command of the help menu; true when it was one.
     virtual bool OnHelpCommand(UINT id);
 
+    void LayOutCaption() override;
+    std::vector<CMacButton*> CaptionButtons() override;
+    void OnDpiChanged(int dpi, const RECT* suggested) override;
+
 private:
-    void LayOut();
     void BuildMenus();
+    // The menus' item height, text width and icons at the frame's DPI.
+    void SizeMenus();
     void ToggleMaximized();
     // The maximize button shows "restore" while the window is maximized.
     void ShowMaximizedState();

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kIconSize = 16;
 constexpr int kCheckBoxSize = 14;
 
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
@@ -15,6 +14,15 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 }
 
 }  // namespace
+
+void CSkinMenu::SetItemIcon(UINT id, HICON icon, int size) {
+    HICON& slot = m_mapIcons[id];
+    if (slot && slot != icon) {
+        ::DestroyIcon(slot);
+    }
+    slot = icon;
+    m_nIconSize = size;
+}
 
 CSkinMenu::~CSkinMenu() {
     std::set<HICON> destroyed;
@@ -154,8 +162,8 @@ void CSkinMenu::DrawItem(DRAWITEMSTRUCT* draw) {
     const int height = item.bottom - item.top;
     const auto icon = m_mapIcons.find(draw->itemID);
     if (icons && icon != m_mapIcons.end() && icon->second) {
-        ::DrawIconEx(dc, item.left + 4, item.top + (height - kIconSize) / 2, icon->second, kIconSize,
-                     kIconSize, 0, nullptr, DI_NORMAL);
+        ::DrawIconEx(dc, item.left + 4, item.top + (height - m_nIconSize) / 2, icon->second, m_nIconSize,
+                     m_nIconSize, 0, nullptr, DI_NORMAL);
     } else if (draw->itemState & ODS_CHECKED) {
         DrawCheckMark(dc, item.left + 4, item.top + (height - kCheckBoxSize) / 2);
     }

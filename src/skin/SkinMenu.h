@@ -44,6 +44,10 @@ public:
     // Icons by command id, put here by the owner and destroyed by the menu (each handle once,
     // even when it serves several items).
     std::map<UINT, HICON> m_mapIcons;
+    // The icons' size in pixels (16 at 96 DPI).
+    int m_nIconSize = 16;
+    // Puts `icon` under `id`, destroying the icon it replaces, and takes its size as the icons'.
+    void SetItemIcon(UINT id, HICON icon, int size);
 
 private:
     void DrawItemText(HDC dc, const RECT& textRect, const std::wstring& text) const;

@@ -31,7 +31,7 @@ TEST(SkinFrameTest, BorderColoursOfTheTheme) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         DibCanvas canvas(kWidth, kHeight, 0x123456);
-        PaintSkinFrame(canvas.dc(), kWidth, kHeight, c.frameWidth, c.theme);
+        PaintSkinFrame(canvas.dc(), kWidth, kHeight, c.frameWidth, CSkinFrame::kCaptionHeight, c.theme);
         const int b = c.frameWidth;
         for (const POINT p : {POINT{0, 0}, POINT{kWidth - 1, 40}, POINT{30, kHeight - 1}, POINT{0, 50}}) {
             EXPECT_EQ(Hex(canvas.Pixel(p.x, p.y)), Hex(c.outer)) << p.x << "," << p.y;
