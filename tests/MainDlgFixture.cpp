@@ -40,7 +40,11 @@ std::vector<std::wstring> MainDlgFixture::RowTexts(int column) const {
 }
 
 std::vector<std::wstring> MainDlgFixture::MasterList() const {
-    return std::vector<std::wstring>(dlg->m_arrFiles.begin(), dlg->m_arrFiles.end());
+    std::vector<std::wstring> paths;
+    for (const ListedPath& entry : dlg->m_arrFiles) {
+        paths.push_back(entry.m_path);
+    }
+    return paths;
 }
 
 void MainDlgFixture::SelectRows(const std::vector<int>& rows) {

@@ -4,7 +4,6 @@
 
 #include "editing/FileBackup.h"
 #include "framework/Controls.h"
-#include "filelist/FileRow.h"
 #include "filelist/PathIndex.h"
 #include "filelist/TimeValues.h"
 #include "framework/Dialog.h"
@@ -16,7 +15,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 #include <string>
 #include <vector>
@@ -51,13 +49,11 @@ public:
     CMacButton m_btnRemove;
     CMacButton m_btnRemoveAll;
     CListCtrl m_listFiles;
-    // The rows the list shows, in order: the list view holds no texts of its own.
-    std::vector<FileRow> m_vecRows;
+    // The rows the list shows, in order: entries of the master list, which hold the path and
+    // the values the row shows; the list view holds no texts of its own.
+    std::vector<ListedPath*> m_vecRows;
     CSkinFrameEx m_skin;
     CPathIndex m_arrFiles;
-    // What the last folder scan's search said of each path it added, for the fill that follows
-    // it; the rows it does not cover read their files when shown.
-    std::unordered_map<std::wstring, RowValues> m_mapScannedValues;
     CMacCheckBox m_chkSetFileTime;
     CMacCheckBox m_chkSetFileAttributes;
     CMacCheckBox m_chkOtherProperties;
@@ -206,7 +202,7 @@ private:
     // The list view asks for a row's text; the row's values are read on the first request.
     void OnGetRowText(NMLVDISPINFOW& info);
     // Reads the row's times and attributes unless they are already known.
-    const RowValues& ReadRowValues(FileRow& row);
+    const ListedPath& ReadRowValues(ListedPath& row);
     // Shows the attributes and properties of the file of a row whose selection changed.
     void ShowRowInfo(int row);
     // Select All and RevertSel: sets each row's selection to what `wantSelected` makes of it.

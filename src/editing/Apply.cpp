@@ -51,7 +51,7 @@ void CMainDlg::OnApplyChanges() {
             // Every file's state is saved before the pass changes anything: a file named by two
             // rows (listed twice, or in two spellings) keeps the state it had before its first row.
             for (int row = 0; row < rows && static_cast<size_t>(row) < m_vecRows.size(); ++row) {
-                const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
+                const std::wstring path = m_vecRows[static_cast<size_t>(row)]->m_path;
                 BackupFile(path);
                 progress.Step(row + 1);
             }
@@ -60,7 +60,7 @@ void CMainDlg::OnApplyChanges() {
             // end: the same text and scroll position as line by line, without the edit control
             // laying out its growing text once per file.
             for (; current < rows && static_cast<size_t>(current) < m_vecRows.size(); ++current) {
-                const std::wstring path = m_vecRows[static_cast<size_t>(current)].m_path;
+                const std::wstring path = m_vecRows[static_cast<size_t>(current)]->m_path;
                 output += ApplyToFile(path, times, attributes, properties);
                 progress.Step(rows + current + 1);
             }
@@ -86,7 +86,7 @@ void CMainDlg::OnApplyChanges() {
             ReportOutOfMemory(*this,
                               L"Out of memory: Apply Changes stopped at file %d of %d (%.600s); Undo Changes restores "
                               L"the files changed so far.",
-                              current + 1, rows, m_vecRows[static_cast<size_t>(current)].m_path.c_str());
+                              current + 1, rows, m_vecRows[static_cast<size_t>(current)]->m_path.c_str());
         } else {
             ReportOutOfMemory(*this, L"Out of memory after Apply Changes had changed all %d files; Undo Changes "
                                      L"restores them.", rows);

@@ -15,7 +15,7 @@ void CMainDlg::OnItemChangedFileList(const NMLISTVIEW& change) {
 void CMainDlg::ShowRowInfo(int row) {
     if (row >= 0 && static_cast<size_t>(row) < m_vecRows.size()) {
         // A copy: showing the file pumps messages, and the rows may be rebuilt meanwhile.
-        const std::wstring path = m_vecRows[static_cast<size_t>(row)].m_path;
+        const std::wstring path = m_vecRows[static_cast<size_t>(row)]->m_path;
         ShowFileInfo(path);
     }
 }
@@ -36,8 +36,8 @@ void CMainDlg::RefreshRows() {
     // row afresh.
     const int rows = static_cast<int>(m_vecRows.size());
     CLongWorkProgress progress(L"Refreshing the list\u2026", rows, m_skin.GetTheme());
-    for (FileRow& row : m_vecRows) {
-        row.m_values.reset();
+    for (ListedPath* row : m_vecRows) {
+        row->m_values = ListedPath::Values::Unread;
     }
     int lastSelected = -1;
     for (int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < rows;

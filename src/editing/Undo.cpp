@@ -141,7 +141,7 @@ void CMainDlg::OnUndoChanges() {
             CWaitCursor wait;
             // Collected and put into the pane once, as Apply does.
             for (; static_cast<size_t>(current) < m_vecRows.size(); ++current) {
-                const std::wstring path = m_vecRows[static_cast<size_t>(current)].m_path;
+                const std::wstring path = m_vecRows[static_cast<size_t>(current)]->m_path;
                 const auto found = m_mapBackup.find(path);
                 if (found == m_mapBackup.end()) {
                     continue;
@@ -177,7 +177,7 @@ void CMainDlg::OnUndoChanges() {
                           L"Out of memory: Undo Changes stopped at file %d of %d (%.600s); Undo Changes again "
                           L"restores the rest.",
                           current + 1, rows,
-                          static_cast<size_t>(current) < m_vecRows.size() ? m_vecRows[static_cast<size_t>(current)].m_path.c_str()
+                          static_cast<size_t>(current) < m_vecRows.size() ? m_vecRows[static_cast<size_t>(current)]->m_path.c_str()
                                                                           : L"");
     }
 }

@@ -315,9 +315,11 @@ void CMainDlg::ScanFolderLevel(const std::wstring& pattern, std::vector<FolderId
                 m_arrFiles.RemoveEquivalents(path);
                 continue;
             }
-            m_arrFiles.AddUnique(path);
+            ListedPath& added = m_arrFiles.AddUnique(path);
             if (StatusReadFindsPathAsGiven(path)) {
-                m_mapScannedValues[path] = RowValues{StatusFromFindData(data), data.dwFileAttributes};
+                added.m_status = StatusFromFindData(data);
+                added.m_attributes = data.dwFileAttributes;
+                added.m_values = ListedPath::Values::FromScan;
             }
         } while (::FindNextFileW(find, &data));
     }

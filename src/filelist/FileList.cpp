@@ -17,25 +17,26 @@ void CMainDlg::FillFileList() {
     // the old rows are gone before the new ones take their memory.
     m_listFiles.DeleteAllItems();
     m_vecRows = {};
+    // No row points at an entry any longer.
+    m_arrFiles.ReleaseRemoved();
     // The rows are only matched here: a row's values are read when the list first shows it,
-    // unless the folder scan just before this fill has them already; such a row takes over the
-    // scan's copy of its path.
-    std::vector<FileRow> rows;
+    // unless the folder scan just before this fill has them already. A later fill shows what the
+    // disk says then.
+    for (ListedPath& entry : m_arrFiles) {
+        entry.m_values = entry.m_values == ListedPath::Values::FromScan ? ListedPath::Values::Read
+                                                                          : ListedPath::Values::Unread;
+    }
+    std::vector<ListedPath*> rows;
     try {
         const CFileFilter filter(m_editFilter.GetWindowText(), m_chkCaseSensitive.IsChecked() != FALSE,
                                  m_chkExclusive.IsChecked() != FALSE);
         rows.reserve(m_arrFiles.GetSize());
         int examined = 0;
         CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()), m_skin.GetTheme());
-        for (const std::wstring& path : m_arrFiles) {
+        for (ListedPath& entry : m_arrFiles) {
             progress.Step(examined++);
-            if (!filter.Shows(path)) {
-                continue;
-            }
-            if (auto scanned = m_mapScannedValues.extract(path)) {
-                rows.emplace_back(std::move(scanned.key())).m_values = scanned.mapped();
-            } else {
-                rows.emplace_back(path);
+            if (filter.Shows(entry.m_path)) {
+                rows.push_back(&entry);
             }
         }
     } catch (const std::bad_alloc&) {
@@ -44,8 +45,6 @@ void CMainDlg::FillFileList() {
         ReportOutOfMemory(*this, L"Out of memory: the list shows the first %u matching files only.",
                           static_cast<unsigned>(rows.size()));
     }
-    // Kept no longer: a later fill shows what the disk says then.
-    m_mapScannedValues = {};
     rows.shrink_to_fit();
     m_vecRows = std::move(rows);
     m_listFiles.SetItemCount(static_cast<int>(m_vecRows.size()));
@@ -53,25 +52,25 @@ void CMainDlg::FillFileList() {
     m_btnUndo.EnableWindow(false);
 }
 
-const RowValues& CMainDlg::ReadRowValues(FileRow& row) {
-    if (!row.m_values) {
-        RowValues& values = row.m_values.emplace();
-        GetFileStatus(row.m_path, values.m_status);
-        values.m_attributes = ::GetFileAttributesW(row.m_path.c_str());
+const ListedPath& CMainDlg::ReadRowValues(ListedPath& row) {
+    if (row.m_values == ListedPath::Values::Unread) {
+        GetFileStatus(row.m_path, row.m_status);
+        row.m_attributes = ::GetFileAttributesW(row.m_path.c_str());
+        row.m_values = ListedPath::Values::Read;
     }
-    return *row.m_values;
+    return row;
 }
 
 void CMainDlg::OnGetRowText(NMLVDISPINFOW& info) {
     if (info.item.iItem < 0 || static_cast<size_t>(info.item.iItem) >= m_vecRows.size()) {
         return;
     }
-    FileRow& row = m_vecRows[static_cast<size_t>(info.item.iItem)];
+    ListedPath& row = *m_vecRows[static_cast<size_t>(info.item.iItem)];
     if (info.item.iSubItem == 0) {
         CListCtrl::SetDispInfoText(info, row.m_path);
         return;
     }
-    const RowValues& values = ReadRowValues(row);
+    const ListedPath& values = ReadRowValues(row);
     switch (info.item.iSubItem) {
         case 1: CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_ctime)); break;
         case 2: CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_mtime)); break;
@@ -123,16 +122,18 @@ void CMainDlg::OnRemove() {
         }
     }
     if (any) {
-        std::vector<FileRow> kept;
+        // The entries taken out stay until the next fill: the rows kept may point at them, since
+        // a row takes out the first entry of its path, which need not be its own.
+        std::vector<ListedPath*> kept;
         kept.reserve(m_vecRows.size());
         for (size_t row = m_vecRows.size(); row-- > 0;) {
             if (removed[row]) {
-                m_arrFiles.Remove(m_vecRows[row].m_path);
+                m_arrFiles.Remove(m_vecRows[row]->m_path);
             }
         }
         for (size_t row = 0; row < m_vecRows.size(); ++row) {
             if (!removed[row]) {
-                kept.push_back(std::move(m_vecRows[row]));
+                kept.push_back(m_vecRows[row]);
             }
         }
         m_listFiles.SetItemState(-1, 0, LVIS_SELECTED);
@@ -147,5 +148,6 @@ void CMainDlg::OnRemoveAll() {
     m_listFiles.DeleteAllItems();
     m_vecRows.clear();
     m_arrFiles.RemoveAll();
+    m_arrFiles.ReleaseRemoved();
     m_btnUndo.EnableWindow(false);
 }

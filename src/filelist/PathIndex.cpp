@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <unordered_map>
 
 namespace {
 
@@ -35,16 +36,35 @@ std::uint64_t HashFoldedPath(std::wstring_view path) {
     return hash;
 }
 
-void CPathIndex::Append(const std::wstring& path) {
-    m_lstPaths.push_back(path);
-    try {
-        m_mapEntries[HashFoldedPath(path)].push_back(std::prev(m_lstPaths.end()));
-    } catch (...) {
-        // An entry the index does not know could never be found again: take it back out. A key
-        // left with no entries is harmless to every lookup.
-        m_lstPaths.pop_back();
-        throw;
+CPathIndex::iterator& CPathIndex::BucketOf(std::wstring_view path) {
+    return m_vecBuckets[static_cast<std::size_t>(HashFoldedPath(path)) & (m_vecBuckets.size() - 1)];
+}
+
+void CPathIndex::GrowBuckets() {
+    std::vector<iterator> buckets(std::max<std::size_t>(64, 2 * m_vecBuckets.size()), m_lstPaths.end());
+    // Relinked from the last entry to the first, each put at the front of its bucket, so that
+    // every bucket lists its entries in list order again.
+    for (iterator entry = m_lstPaths.end(); entry != m_lstPaths.begin();) {
+        --entry;
+        iterator& first = buckets[static_cast<std::size_t>(HashFoldedPath(entry->m_path)) & (buckets.size() - 1)];
+        entry->m_itNextInBucket = first;
+        first = entry;
     }
+    m_vecBuckets = std::move(buckets);
+}
+
+ListedPath& CPathIndex::Append(const std::wstring& path) {
+    // Both allocations come before any change, so running out of memory changes nothing.
+    if (m_lstPaths.size() >= m_vecBuckets.size())
+        GrowBuckets();
+    m_lstPaths.emplace_back(path);
+    const iterator added = std::prev(m_lstPaths.end());
+    added->m_itNextInBucket = m_lstPaths.end();
+    iterator* link = &BucketOf(path);
+    while (*link != m_lstPaths.end())
+        link = &(*link)->m_itNextInBucket;
+    *link = added;
+    return *added;
 }
 
 void CPathIndex::AppendAll(const std::vector<std::wstring>& paths) {
@@ -52,10 +72,11 @@ void CPathIndex::AppendAll(const std::vector<std::wstring>& paths) {
         Append(path);
 }
 
-void CPathIndex::AddUnique(const std::wstring& path) {
+ListedPath& CPathIndex::AddUnique(const std::wstring& path) {
     // The new entry is made first: running out of memory then leaves the earlier ones listed.
-    Append(path);
-    RemoveEquivalents(path, 1);
+    ListedPath& added = Append(path);
+    RemoveFromBucket(path, [&](const ListedPath& entry) { return &entry != &added && EqualFolded(entry.m_path, path); });
+    return added;
 }
 
 void CPathIndex::AddUniqueAll(const std::vector<std::wstring>& paths) {
@@ -64,24 +85,23 @@ void CPathIndex::AddUniqueAll(const std::vector<std::wstring>& paths) {
 }
 
 void CPathIndex::RemoveEquivalents(std::wstring_view path) {
-    RemoveEquivalents(path, 0);
+    RemoveFromBucket(path, [&](const ListedPath& entry) { return EqualFolded(entry.m_path, path); });
 }
 
-void CPathIndex::RemoveEquivalents(std::wstring_view path, std::size_t keepLast) {
-    const auto found = m_mapEntries.find(HashFoldedPath(path));
-    if (found == m_mapEntries.end())
+template <class Pick>
+void CPathIndex::RemoveFromBucket(std::wstring_view path, Pick takeOut) {
+    if (m_vecBuckets.empty())
         return;
-    Entries& entries = found->second;
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (i + keepLast < entries.size() && EqualFolded(*entries[i], path))
-            m_lstPaths.erase(entries[i]);
-        else
-            entries[kept++] = entries[i];
+    iterator* link = &BucketOf(path);
+    while (*link != m_lstPaths.end()) {
+        const iterator entry = *link;
+        if (takeOut(*entry)) {
+            *link = entry->m_itNextInBucket;
+            m_lstRemoved.splice(m_lstRemoved.end(), m_lstPaths, entry);
+        } else {
+            link = &entry->m_itNextInBucket;
+        }
     }
-    entries.resize(kept);
-    if (entries.empty())
-        m_mapEntries.erase(found);
 }
 
 void CPathIndex::Remove(std::wstring_view path) {
@@ -99,32 +119,30 @@ void CPathIndex::RemoveEach(const std::vector<std::wstring>& paths) {
 }
 
 void CPathIndex::RemoveFirst(std::wstring_view path, std::size_t count) {
-    const auto found = m_mapEntries.find(HashFoldedPath(path));
-    if (found == m_mapEntries.end())
-        return;
-    Entries& entries = found->second;
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (count > 0 && *entries[i] == path) {
-            m_lstPaths.erase(entries[i]);
-            --count;
-        } else {
-            entries[kept++] = entries[i];
-        }
-    }
-    entries.resize(kept);
-    if (entries.empty())
-        m_mapEntries.erase(found);
+    RemoveFromBucket(path, [&](const ListedPath& entry) {
+        if (count == 0 || entry.m_path != path)
+            return false;
+        --count;
+        return true;
+    });
 }
 
 void CPathIndex::RemoveAll() {
-    m_lstPaths.clear();
-    m_mapEntries.clear();
+    m_lstRemoved.splice(m_lstRemoved.end(), m_lstPaths);
+    m_vecBuckets = {};
+}
+
+void CPathIndex::ReleaseRemoved() {
+    m_lstRemoved.clear();
 }
 
 bool CPathIndex::Contains(std::wstring_view path) const {
-    const auto found = m_mapEntries.find(HashFoldedPath(path));
-    return found != m_mapEntries.end() &&
-           std::any_of(found->second.begin(), found->second.end(),
-                       [&](const auto& entry) { return EqualFolded(*entry, path); });
+    if (m_vecBuckets.empty())
+        return false;
+    auto entry = m_vecBuckets[static_cast<std::size_t>(HashFoldedPath(path)) & (m_vecBuckets.size() - 1)];
+    for (; entry != m_lstPaths.end(); entry = entry->m_itNextInBucket) {
+        if (EqualFolded(entry->m_path, path))
+            return true;
+    }
+    return false;
 }
