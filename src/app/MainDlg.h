@@ -162,6 +162,9 @@ public:
     void OnApplyChanges();
     void OnUndoChanges();
     void AppendOutput(const std::wstring& text);
+    // An empty report with room for a pass's lines, `linesPerRow` per row, and its separator:
+    // a report that grew as it went would hold up to twice its size at the end of a large pass.
+    std::wstring ReserveReport(int linesPerRow) const;
     bool ChangeFileProperties(const std::wstring& path);
     void BackupFile(const std::wstring& path);
     void ClearBackup();

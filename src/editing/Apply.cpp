@@ -10,6 +10,7 @@
 #include "support/ErrorLog.h"
 
 #include <new>
+#include <string_view>
 
 namespace {
 
@@ -43,6 +44,7 @@ void CMainDlg::OnApplyChanges() {
     int current = 0;
     std::wstring output;
     try {
+        output = ReserveReport(static_cast<int>(times) + static_cast<int>(attributes) + static_cast<int>(properties));
         // Saving, applying and refreshing the rows: a third of the bar each.
         CLongWorkProgress progress(L"Applying changes\u2026", 3 * rows, m_skin.GetTheme());
         {
@@ -65,8 +67,10 @@ void CMainDlg::OnApplyChanges() {
                 progress.Step(rows + current + 1);
             }
             m_btnUndo.EnableWindow(!m_mapBackup.empty());
-            AppendOutput(output + kSeparatorLine);
+            output += kSeparatorLine;
+            AppendOutput(output);
             output.clear();
+            output.shrink_to_fit();
             // Log lines a busy log held back during the pass are written now.
             FlushErrorLog();
         }
@@ -128,12 +132,29 @@ bool CMainDlg::ChangeFileProperties(const std::wstring& path) {
                                   record != m_mapBackup.end() ? record->second->m_mapProperties : kNone);
 }
 
+std::wstring CMainDlg::ReserveReport(int linesPerRow) const {
+    // The longest text that follows a path on a line of either pass.
+    static const std::size_t kLongestLineEnd = std::wstring_view(L" -- file attributes rollback successfully!\r\n").size();
+    std::size_t chars = std::wstring_view(kSeparatorLine).size();
+    for (const ListedPath* row : m_vecRows) {
+        chars += static_cast<std::size_t>(linesPerRow) * (row->m_path.size() + kLongestLineEnd);
+    }
+    std::wstring report;
+    report.reserve(chars);
+    return report;
+}
+
 void CMainDlg::AppendOutput(const std::wstring& text) {
     // Appended at the end rather than by rewriting the whole pane; the pane then shows its
     // last line at the top, as after a rewrite scrolled down by all but one line.
     const int length = ::GetWindowTextLengthW(m_editOutput.m_hWnd);
     m_editOutput.SetSel(length, length, true);
     m_editOutput.ReplaceSel(text);
+    // An edit control that cannot grow its text takes none of it and says so only to its parent
+    // (EN_ERRSPACE): a report the pane did not take is reported as running out of memory.
+    if (static_cast<std::size_t>(::GetWindowTextLengthW(m_editOutput.m_hWnd)) != static_cast<std::size_t>(length) + text.size()) {
+        throw std::bad_alloc();
+    }
     const int lastLine = m_editOutput.GetLineCount() - 1;
     const int firstVisible = static_cast<int>(m_editOutput.SendMessage(EM_GETFIRSTVISIBLELINE));
     m_editOutput.LineScroll(lastLine - firstVisible);

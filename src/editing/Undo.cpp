@@ -135,6 +135,11 @@ void CMainDlg::OnUndoChanges() {
     bool restoring = true;
     std::wstring output;
     try {
+        // Every record saved the same groups: those ticked when Apply ran.
+        const CFileBackup* saved = m_mapBackup.empty() ? nullptr : m_mapBackup.begin()->second.get();
+        output = ReserveReport(saved ? static_cast<int>(saved->m_bTimesSaved) + static_cast<int>(saved->m_bAttributesSaved) +
+                                           static_cast<int>(saved->m_bPropertiesSaved)
+                                     : 0);
         // Restoring, then refreshing the rows: half the bar each.
         CLongWorkProgress progress(L"Undoing changes\u2026", 2 * static_cast<int>(m_vecRows.size()), m_skin.GetTheme());
         {
@@ -156,8 +161,10 @@ void CMainDlg::OnUndoChanges() {
                 progress.Step(current + 1);
             }
             restoring = false;
-            AppendOutput(output + kSeparatorLine);
+            output += kSeparatorLine;
+            AppendOutput(output);
             output.clear();
+            output.shrink_to_fit();
             m_btnUndo.EnableWindow(false);
             ClearBackup();
             FlushErrorLog();
