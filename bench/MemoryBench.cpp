@@ -2,9 +2,14 @@
 // Folder and the list fill (with the bytes per listed row beyond the empty process), and its
 // peaks after Apply with all three groups chosen (the undo record and the report's lines) and
 // after Undo. One pass each, no bare side: memory does not vary from run to run as time does.
-// Prints "memory N=... empty_mb=... add_folder_peak_mb=... bytes_per_row=... apply_peak_mb=...
-// undo_peak_mb=... apply_s=... undo_s=...". Needs the folders bench/run.sh prepares: listing a
-// million paths in this process first would leave their memory in its working set.
+// Prints "memory N=... empty_mb=... enumeration_mb=... add_folder_peak_mb=... bytes_per_row=...
+// list_bytes_per_row=... apply_peak_mb=... undo_peak_mb=... report_chars=..." where
+// list_bytes_per_row leaves out what enumerating the folder costs the platform (Wine holds a
+// large folder's whole listing while it is enumerated). With --pane it measures instead, in a
+// process of its own, what the report pane's edit control costs to hold a report of that size:
+// "memory-pane N=... report_chars=... pane_mb=... pane_bytes_per_char=...". Needs the folders
+// bench/run.sh prepares: listing a million paths in this process first would leave their memory
+// in its working set.
 #include "BenchSupport.h"
 
 #include "app/MainDlg.h"
@@ -29,11 +34,48 @@ PROCESS_MEMORY_COUNTERS Memory() {
     return counters;
 }
 
-void Run(int count) {
+std::wstring PreparedFolder(int count) {
     if (PreparedFolderRoot().empty()) {
         Fail("QUILL_BENCH_FOLDERS names no prepared folders (run bench/run.sh)");
     }
-    const std::wstring folder = PreparedFolderRoot() + L"\\" + std::to_wstring(count);
+    return PreparedFolderRoot() + L"\\" + std::to_wstring(count);
+}
+
+// The lines Apply and Undo write for every file with all three groups chosen, and a separator.
+std::wstring SameSizeReport(const std::wstring& folder, int count) {
+    static const wchar_t* const kLineEnds[] = {
+        L" -- file time changed successfully!\r\n",       L" -- file attributes changed successfully!\r\n",
+        L" -- file properties change failed.\r\n",        L" -- file time rollback successfully!\r\n",
+        L" -- file attributes rollback successfully!\r\n", L" -- file properties rollback successfully!\r\n",
+    };
+    std::wstring report;
+    wchar_t name[32] = {};
+    for (int i = 0; i < count; ++i) {
+        swprintf(name, 32, L"\\file%06d.txt", i);
+        for (const wchar_t* end : kLineEnds) {
+            report += folder + name + end;
+        }
+    }
+    return report;
+}
+
+void RunPane(int count) {
+    const std::wstring report = SameSizeReport(PreparedFolder(count), count);
+    auto dlg = std::make_unique<CMainDlg>();
+    if (!dlg->Create()) {
+        Fail("cannot create the main window");
+    }
+    CWnd::PumpPendingMessages();
+    const SIZE_T before = Memory().PeakWorkingSetSize;
+    dlg->AppendOutput(report);
+    const SIZE_T after = Memory().PeakWorkingSetSize;
+    printf("memory-pane N=%d report_chars=%zu pane_mb=%.1f pane_bytes_per_char=%.1f\n", count, report.size(),
+           Megabytes(after - before), static_cast<double>(after - before) / static_cast<double>(report.size()));
+    fflush(stdout);
+}
+
+void Run(int count) {
+    const std::wstring folder = PreparedFolder(count);
 
     auto dlg = std::make_unique<CMainDlg>();
     if (!dlg->Create()) {
@@ -41,6 +83,14 @@ void Run(int count) {
     }
     CWnd::PumpPendingMessages();
     const SIZE_T empty = Memory().WorkingSetSize;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        while (::FindNextFileW(find, &data)) {
+        }
+        ::FindClose(find);
+    }
+    const SIZE_T enumerated = Memory().PeakWorkingSetSize;
 
     dlg->m_arrFiles.Append(folder);
     dlg->ScanFolder(folder + L"\\*.*");
@@ -80,10 +130,12 @@ void Run(int count) {
     const double undoSeconds = Seconds(start, Now());
     const SIZE_T undone = Memory().PeakWorkingSetSize;
 
-    printf("memory N=%d empty_mb=%.1f add_folder_peak_mb=%.1f bytes_per_row=%.0f apply_peak_mb=%.1f "
-           "undo_peak_mb=%.1f apply_s=%.0f undo_s=%.0f\n",
-           count, Megabytes(empty), Megabytes(added), static_cast<double>(added - empty) / rows, Megabytes(applied),
-           Megabytes(undone), applySeconds, undoSeconds);
+    printf("memory N=%d empty_mb=%.1f enumeration_mb=%.1f add_folder_peak_mb=%.1f bytes_per_row=%.0f "
+           "list_bytes_per_row=%.0f apply_peak_mb=%.1f undo_peak_mb=%.1f report_chars=%d apply_s=%.0f undo_s=%.0f\n",
+           count, Megabytes(empty), Megabytes(enumerated - empty), Megabytes(added),
+           static_cast<double>(added - empty) / rows, static_cast<double>(added - enumerated) / rows,
+           Megabytes(applied), Megabytes(undone), ::GetWindowTextLengthW(dlg->m_editOutput.m_hWnd), applySeconds,
+           undoSeconds);
     fflush(stdout);
     dlg.reset();
     CWnd::PumpPendingMessages();
@@ -93,10 +145,14 @@ void Run(int count) {
 
 // Each size in a process of its own (the heap keeps what a larger list took): the first size
 // of QUILL_BENCH_SIZES only.
-int main() {
+int main(int argc, char** argv) {
     bench::g_benchName = "memory";
     bench::StartUp();
-    Run(bench::Sizes().front());
+    if (argc > 1 && std::string(argv[1]) == "--pane") {
+        RunPane(bench::Sizes().front());
+    } else {
+        Run(bench::Sizes().front());
+    }
     ::OleUninitialize();
     return 0;
 }

@@ -4,7 +4,10 @@
 # ratio of our time to that of the bare platform calls, both measured in the same run, and our
 # time per file, to compare across sizes. Add Folder also prints the process's peak working set.
 # The sizes are 20,000 and 100,000 files (about 45 minutes in all under Wine);
-# QUILL_BENCH_SIZES=2000,20000 measures others.
+# QUILL_BENCH_SIZES=2000,20000 measures others. Last, MemoryBench measures the memory of Add
+# Folder, Apply and Undo and of the report pane, each size in a process of its own, at
+# QUILL_BENCH_MEMORY_SIZES (100,000 files unless given; 1,000,000 takes about 40 minutes and a
+# peak near 3.5 GB).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,7 +27,8 @@ BENCHES=(
 fail() { echo "bench/run.sh: $*" >&2; quill_stop_server; exit 1; }
 
 cmake --preset "$QUILL_PRESET" >/dev/null || fail "configure $QUILL_PRESET failed"
-cmake --build --preset "$QUILL_PRESET" --target "${BENCHES[@]}" >&2 || fail "build failed"
+memory_sizes=${QUILL_BENCH_MEMORY_SIZES:-100000}
+cmake --build --preset "$QUILL_PRESET" --target "${BENCHES[@]}" MemoryBench >&2 || fail "build failed"
 
 quill_make_prefix bench null || fail "no Wine prefix"
 quill_use_prefix bench
@@ -35,11 +39,11 @@ quill_start_server
 # them through QUILL_BENCH_FOLDERS and leave them as they found them.
 prepared="$WINEPREFIX/drive_c/quill-bench-files"
 rm -rf "$prepared"
-python3 - "$prepared" "${QUILL_BENCH_SIZES:-20000,100000}" <<'PY' || fail "cannot prepare the bench folders"
+python3 - "$prepared" "${QUILL_BENCH_SIZES:-20000,100000},$memory_sizes" <<'PY' || fail "cannot prepare the bench folders"
 import os, sys
 root, sizes = sys.argv[1], sys.argv[2]
-for size in sizes.split(","):
-    folder = os.path.join(root, str(int(size)))
+for size in sorted({int(size) for size in sizes.split(",")}):
+    folder = os.path.join(root, str(size))
     os.makedirs(folder)
     for i in range(int(size)):
         with open(os.path.join(folder, "file%06d.txt" % i), "wb") as f:
@@ -55,6 +59,19 @@ for bench in "${BENCHES[@]}"; do
     echo "bench/run.sh: $bench failed" >&2
     status=1
   fi
+done
+
+memory_exe="build/$QUILL_PRESET/bench/MemoryBench.exe"
+[ -f "$memory_exe" ] || memory_exe="build/$QUILL_PRESET/MemoryBench.exe"
+for size in ${memory_sizes//,/ }; do
+  for mode in list pane; do
+    args=()
+    [ "$mode" = pane ] && args=(--pane)
+    if ! QUILL_BENCH_SIZES=$size TZ=UTC "$QUILL_WINE" "$memory_exe" "${args[@]}" </dev/null | tr -d '\r'; then
+      echo "bench/run.sh: MemoryBench ($mode) at $size failed" >&2
+      status=1
+    fi
+  done
 done
 
 rm -rf "$prepared"

@@ -28,7 +28,7 @@ fi
 export QUILL_WINE_ROUTE
 case $QUILL_WINE_ROUTE in
   native)
-    QUILL_WINE_ARCH=win32 QUILL_WINE=wine QUILL_PRESET=mingw-i686 ;;
+    QUILL_WINE_ARCH=win32 QUILL_WINE=/usr/lib/wine/wine QUILL_PRESET=mingw-i686 ;;
   emulated)
     QUILL_WINE_ARCH=win32 QUILL_WINE=$QUILL_ROOT/tools/run32.sh QUILL_PRESET=mingw-i686
     # The native 64-bit server serves the emulated 32-bit clients, inside the namespace or not.
