@@ -8,8 +8,8 @@ an image editor.  Only the standard library is used, so any Python 3 will do.
 
 The output is deterministic: running the script twice gives identical bytes,
 so the committed icons only change when the drawing code changes.  A
-preview.png (every icon at 4x on mid-grey) is written next to them for a quick
-visual check.
+preview (every icon at 4x on mid-grey) is written to build/icons-preview.png, outside the
+sources, for a quick visual check.
 """
 import math
 import os
@@ -505,7 +505,9 @@ def main():
         print('wrote', os.path.relpath(path))
         small += [img for img in images if len(img) == 16]
         large += [img for img in images if len(img) == 32 and icon_id == 128]
-    write_preview(os.path.join(OUT_DIR, 'preview.png'), small + large)
+    preview_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'build')
+    os.makedirs(preview_dir, exist_ok=True)
+    write_preview(os.path.join(preview_dir, 'icons-preview.png'), small + large)
 
 
 if __name__ == '__main__':

@@ -8,7 +8,6 @@
 class CButton : public CWnd {
 public:
     int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-    void SetCheck(int state) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(state)); }
     UINT GetState() const { return static_cast<UINT>(SendMessage(BM_GETSTATE)); }
     void Click() { SendMessage(BM_CLICK); }
 };

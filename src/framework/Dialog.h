@@ -25,7 +25,6 @@ public:
     // The same from a template built in memory rather than a resource.
     bool CreateIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent = nullptr);
     void EndDialog(int result);
-    bool IsInModalLoop() const { return m_bInModalLoop; }
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
