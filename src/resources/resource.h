@@ -66,6 +66,26 @@
 #define IDC_PROPERTY_FRAME 1035
 #define IDC_TOP_LINE 1036
 
+// Commands of the title bar's buttons, of the help menu and of the theme menu (the first theme's;
+// theme N is ID_THEME_FIRST + N).
+#define ID_CAPTION_MAXIMIZE 6001
+#define ID_CAPTION_MINIMIZE 6002
+#define ID_CAPTION_HELP_MENU 6003
+#define ID_CAPTION_THEME_MENU 6004
+#define ID_HELP_ABOUT 6200
+#define ID_HELP_ONLINE_HELP 6201
+#define ID_HELP_WEB_SITE 6202
+#define ID_HELP_CONTACT 6203
+#define ID_HELP_ERROR_REPORT 6204
+#define ID_HELP_UPDATE 6205
+#define ID_HELP_ERROR_LOG 6207
+#define ID_THEME_FIRST 6250
+
+// Private messages.
+// Posted to the main window once a new installer runs: the window closes the program, between
+// passes, never in the middle of one.
+#define WM_UPDATE_INSTALLER_STARTED (WM_APP + 0x71)
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

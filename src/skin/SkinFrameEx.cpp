@@ -25,13 +25,13 @@ struct MenuEntry {
 };
 // The help menu, top to bottom.
 constexpr MenuEntry kHelpMenu[] = {
-    {CSkinFrameEx::kAboutId, IDI_ABOUT, L"About..."},
-    {CSkinFrameEx::kOnlineHelpId, IDI_HELP, L"Online help (F1)"},
-    {CSkinFrameEx::kWebSiteId, IDI_WEBSITE, L"Visit our website"},
-    {CSkinFrameEx::kContactId, IDI_CONTACT, L"Contact us"},
-    {CSkinFrameEx::kErrorLogId, IDI_ERRORLOG, L"Open error log"},
-    {CSkinFrameEx::kErrorReportId, IDI_REPORT, L"Report error to us"},
-    {CSkinFrameEx::kUpdateId, IDI_UPDATE, L"Online update(Auto)"},
+    {ID_HELP_ABOUT, IDI_ABOUT, L"About..."},
+    {ID_HELP_ONLINE_HELP, IDI_HELP, L"Online help (F1)"},
+    {ID_HELP_WEB_SITE, IDI_WEBSITE, L"Visit our website"},
+    {ID_HELP_CONTACT, IDI_CONTACT, L"Contact us"},
+    {ID_HELP_ERROR_LOG, IDI_ERRORLOG, L"Open error log"},
+    {ID_HELP_ERROR_REPORT, IDI_REPORT, L"Report error to us"},
+    {ID_HELP_UPDATE, IDI_UPDATE, L"Online update(Auto)"},
 };
 
 const wchar_t* UpdateItemText(bool autoUpdate) {
@@ -56,11 +56,11 @@ void CSkinFrameEx::AttachMain(CWnd* owner, int theme, const std::wstring& dataFo
     LoadSettings();
     const int cx = owner->GetClientRect().right;
     const auto at = [this, cx](int index) { return CaptionButtonRect(index, cx); };
-    CreateCaptionButton(m_btnMaximize, kMaximizeId, at(1), IDI_MAXIMIZE, L"Maximize", L"Maximize");
-    CreateCaptionButton(m_btnMinimize, kMinimizeId, at(2), IDI_MINIMIZE, L"Minimize", L"Minimize");
+    CreateCaptionButton(m_btnMaximize, ID_CAPTION_MAXIMIZE, at(1), IDI_MAXIMIZE, L"Maximize", L"Maximize");
+    CreateCaptionButton(m_btnMinimize, ID_CAPTION_MINIMIZE, at(2), IDI_MINIMIZE, L"Minimize", L"Minimize");
     // The two menus also open from the keyboard, which their tooltips tell.
-    CreateCaptionButton(m_btnHelp, kHelpMenuId, at(3), IDI_ABOUT, L"Show help menu (F10 or Alt)", L"Help");
-    CreateCaptionButton(m_btnTheme, kThemeMenuId, at(4), IDI_THEME, L"Select color theme. (F10 or Alt)",
+    CreateCaptionButton(m_btnHelp, ID_CAPTION_HELP_MENU, at(3), IDI_ABOUT, L"Show help menu (F10 or Alt)", L"Help");
+    CreateCaptionButton(m_btnTheme, ID_CAPTION_THEME_MENU, at(4), IDI_THEME, L"Select color theme. (F10 or Alt)",
                         L"Colour theme");
     BuildMenus();
     m_strProduct = productName;
@@ -81,10 +81,10 @@ void CSkinFrameEx::BuildMenus() {
         menu->m_pFont = font;
     }
     for (const MenuEntry& entry : kHelpMenu) {
-        m_menuHelp.AppendItem(entry.id == kUpdateId ? UpdateItemText(m_bAutoUpdate) : entry.text, entry.id);
+        m_menuHelp.AppendItem(entry.id == ID_HELP_UPDATE ? UpdateItemText(m_bAutoUpdate) : entry.text, entry.id);
     }
     for (int theme = 0; theme < THEME_COUNT; ++theme) {
-        m_menuTheme.AppendItem(g_themeNames[theme], kFirstThemeId + static_cast<UINT>(theme));
+        m_menuTheme.AppendItem(g_themeNames[theme], ID_THEME_FIRST + static_cast<UINT>(theme));
     }
     SizeMenus();
 }
@@ -129,7 +129,7 @@ void CSkinFrameEx::SetTheme(int theme) {
 
 void CSkinFrameEx::CheckTheme() {
     for (int theme = 0; theme < THEME_COUNT; ++theme) {
-        m_menuTheme.CheckMenuItem(kFirstThemeId + static_cast<UINT>(theme),
+        m_menuTheme.CheckMenuItem(ID_THEME_FIRST + static_cast<UINT>(theme),
                                   MF_BYCOMMAND | (theme == m_nTheme ? MF_CHECKED : MF_UNCHECKED));
     }
 }
@@ -219,28 +219,28 @@ void CSkinFrameEx::TrackMenuBelow(const CSkinMenu& menu, const CMacButton& butto
 
 bool CSkinFrameEx::OnHelpCommand(UINT id) {
     switch (id) {
-    case kAboutId: {
+    case ID_HELP_ABOUT: {
         CAboutDlg about(m_strProduct);
         about.m_nTheme = m_nTheme;
         about.DoModal();
         return true;
     }
-    case kOnlineHelpId:
+    case ID_HELP_ONLINE_HELP:
         ShowOnlineHelp();
         return true;
-    case kWebSiteId:
+    case ID_HELP_WEB_SITE:
         OpenHomePage();
         return true;
-    case kContactId:
+    case ID_HELP_CONTACT:
         OpenSupportPage();
         return true;
-    case kErrorLogId:
+    case ID_HELP_ERROR_LOG:
         OpenErrorLog();
         return true;
-    case kErrorReportId:
+    case ID_HELP_ERROR_REPORT:
         SendErrorReport(m_nTheme);
         return true;
-    case kUpdateId:
+    case ID_HELP_UPDATE:
         m_bAutoUpdate = !m_bAutoUpdate;
         m_menuHelp.SetUpdateItemText(UpdateItemText(m_bAutoUpdate));
         // Switching the automatic check on checks at once; switching it off starts nothing.
@@ -279,7 +279,7 @@ LRESULT CSkinFrameEx::HookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
         // A double click on the title bar toggles maximize, as on any title bar.
         if (HIWORD(lParam) < CaptionHeight()) {
-            m_pOwner->PostMessage(WM_COMMAND, kMaximizeId, 0);
+            m_pOwner->PostMessage(WM_COMMAND, ID_CAPTION_MAXIMIZE, 0);
         }
         return result;
     case WM_MEASUREITEM:
@@ -296,27 +296,27 @@ LRESULT CSkinFrameEx::HookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const UINT id = LOWORD(wParam);
     if (HIWORD(wParam) == 0) {
         switch (id) {
-        case kMaximizeId:
+        case ID_CAPTION_MAXIMIZE:
             ToggleMaximized();
             return result;
-        case kMinimizeId:
+        case ID_CAPTION_MINIMIZE:
             m_pOwner->ShowWindow(SW_SHOWMINNOACTIVE);
             return result;
-        case kHelpMenuId:
+        case ID_CAPTION_HELP_MENU:
             TrackMenuBelow(m_menuHelp, m_btnHelp);
             return result;
-        case kThemeMenuId:
+        case ID_CAPTION_THEME_MENU:
             TrackMenuBelow(m_menuTheme, m_btnTheme);
             return result;
         default:
             break;
         }
     }
-    if (wParam >= kFirstThemeId && wParam < kFirstThemeId + THEME_COUNT) {
-        SetTheme(static_cast<int>(wParam - kFirstThemeId));
+    if (wParam >= ID_THEME_FIRST && wParam < ID_THEME_FIRST + THEME_COUNT) {
+        SetTheme(static_cast<int>(wParam - ID_THEME_FIRST));
         return 1;
     }
-    if (wParam >= kAboutId && wParam <= kErrorLogId && OnHelpCommand(static_cast<UINT>(wParam))) {
+    if (wParam >= ID_HELP_ABOUT && wParam <= ID_HELP_ERROR_LOG && OnHelpCommand(static_cast<UINT>(wParam))) {
         return 1;
     }
     return result;

@@ -11,20 +11,6 @@
 
 class CSkinFrameEx : public CSkinFrame {
 public:
-    // Commands of the caption buttons and the menus.
-    static constexpr UINT kMaximizeId = 6001;
-    static constexpr UINT kMinimizeId = 6002;
-    static constexpr UINT kHelpMenuId = 6003;
-    static constexpr UINT kThemeMenuId = 6004;
-    static constexpr UINT kAboutId = 6200;
-    static constexpr UINT kOnlineHelpId = 6201;
-    static constexpr UINT kWebSiteId = 6202;
-    static constexpr UINT kContactId = 6203;
-    static constexpr UINT kErrorReportId = 6204;
-    static constexpr UINT kUpdateId = 6205;
-    static constexpr UINT kErrorLogId = 6207;
-    static constexpr UINT kFirstThemeId = 6250;
-
     CSkinFrameEx() = default;
     // Saves the two switches to settings.cfg: the frame lives as long as the program's window.
     ~CSkinFrameEx() override;

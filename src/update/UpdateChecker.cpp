@@ -4,6 +4,7 @@
 #include "dialogs/MessageBox.h"
 #include "dialogs/PleaseWait.h"
 #include "framework/TextConv.h"
+#include "resources/resource.h"
 #include "support/Endpoints.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"

@@ -6,10 +6,6 @@
 
 #include <string>
 
-// Posted to the main window once a new installer runs: the window closes the program, between
-// passes, never in the middle of one.
-inline constexpr UINT WM_UPDATE_INSTALLER_STARTED = WM_APP + 0x71;
-
 class CPleaseWait;
 
 // Downloads `address` to the file `path` without the system's cache, following redirects only

@@ -161,7 +161,7 @@ TEST_F(MainDlgTest, ResizingMovesExactlyFiveControls) {
     // buttons follow the width on their own).
     for (const auto& [child, was] : before) {
         const int id = ::GetDlgCtrlID(child);
-        const bool frameControl = id == IDCANCEL || (id >= 6001 && id <= 6004) ||
+        const bool frameControl = id == IDCANCEL || (id >= ID_CAPTION_MAXIMIZE && id <= ID_CAPTION_THEME_MENU) ||
                                   (id == 0xFFFF && CWnd::FromHandlePermanent(child));
         if (frameControl) {
             continue;
@@ -282,7 +282,7 @@ TEST_F(MainDlgTest, TitleBarButtonsStayAtTheRightEdge) {
         const struct {
             const char* label;
             int id;
-        } buttons[] = {{"close", IDCANCEL}, {"maximize", 6001}, {"minimize", 6002}, {"help", 6003}, {"theme", 6004}};
+        } buttons[] = {{"close", IDCANCEL}, {"maximize", ID_CAPTION_MAXIMIZE}, {"minimize", ID_CAPTION_MINIMIZE}, {"help", ID_CAPTION_HELP_MENU}, {"theme", ID_CAPTION_THEME_MENU}};
         int right = cx - 3;
         for (const auto& b : buttons) {
             SCOPED_TRACE(b.label);
@@ -319,17 +319,17 @@ TEST_F(MainDlgTest, TitleBarButtonsStayAtTheRightEdge) {
 TEST_F(MainDlgTest, ThemeMenuAndUpdateItem) {
     CSkinFrameEx& skin = dlg->m_skin;
     ASSERT_EQ(skin.m_menuTheme.GetMenuItemCount(), 15);
-    const UINT helpOrder[] = {6200, 6201, 6202, 6203, 6207, 6204, 6205};
+    const UINT helpOrder[] = {ID_HELP_ABOUT, ID_HELP_ONLINE_HELP, ID_HELP_WEB_SITE, ID_HELP_CONTACT, ID_HELP_ERROR_LOG, ID_HELP_ERROR_REPORT, ID_HELP_UPDATE};
     ASSERT_EQ(skin.m_menuHelp.GetMenuItemCount(), 7);
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(::GetMenuItemID(skin.m_menuHelp.m_hMenu, i), helpOrder[i]) << i;
         EXPECT_NE(skin.m_menuHelp.m_mapIcons[helpOrder[i]], nullptr) << i;
     }
-    EXPECT_TRUE(::GetMenuState(skin.m_menuTheme.m_hMenu, 6260, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(::GetMenuState(skin.m_menuTheme.m_hMenu, ID_THEME_FIRST + DEFAULT_THEME, MF_BYCOMMAND) & MF_CHECKED);
 
     // "Light Pink" themes every skinned control, both menus and moves the check mark.
-    EXPECT_EQ(skin.m_menuTheme.m_mapText[6263], L"Light Pink");
-    dlg->SendMessage(WM_COMMAND, 6263, 0);
+    EXPECT_EQ(skin.m_menuTheme.m_mapText[ID_THEME_FIRST + 13], L"Light Pink");
+    dlg->SendMessage(WM_COMMAND, ID_THEME_FIRST + 13, 0);
     EXPECT_EQ(skin.GetTheme(), 13);
     for (HWND child = ::GetWindow(dlg->m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         CWnd* object = CWnd::FromHandlePermanent(child);
@@ -343,15 +343,15 @@ TEST_F(MainDlgTest, ThemeMenuAndUpdateItem) {
     EXPECT_EQ(dlg->m_lstProperties.m_clrSelFrame, ShiftColor(pink.clrShadow, 10));
     EXPECT_EQ(skin.m_menuHelp.m_clrBack, pink.clrLight);
     EXPECT_EQ(skin.m_menuTheme.m_clrBack, pink.clrLight);
-    EXPECT_TRUE(::GetMenuState(skin.m_menuTheme.m_hMenu, 6263, MF_BYCOMMAND) & MF_CHECKED);
-    EXPECT_FALSE(::GetMenuState(skin.m_menuTheme.m_hMenu, 6260, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(::GetMenuState(skin.m_menuTheme.m_hMenu, ID_THEME_FIRST + 13, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(::GetMenuState(skin.m_menuTheme.m_hMenu, ID_THEME_FIRST + DEFAULT_THEME, MF_BYCOMMAND) & MF_CHECKED);
 
     // The update item says whether the check runs by itself.
     EXPECT_TRUE(skin.m_bAutoUpdate);
-    EXPECT_EQ(skin.m_menuHelp.m_mapText[6205], L"Online update(Auto)");
-    dlg->SendMessage(WM_COMMAND, 6205, 0);
+    EXPECT_EQ(skin.m_menuHelp.m_mapText[ID_HELP_UPDATE], L"Online update(Auto)");
+    dlg->SendMessage(WM_COMMAND, ID_HELP_UPDATE, 0);
     EXPECT_FALSE(skin.m_bAutoUpdate);
-    EXPECT_EQ(skin.m_menuHelp.m_mapText[6205], L"Online update");
+    EXPECT_EQ(skin.m_menuHelp.m_mapText[ID_HELP_UPDATE], L"Online update");
 }
 
 // Reads the About box from a thread timer and closes it with its OK button.
@@ -389,7 +389,7 @@ TEST_F(MainDlgTest, AboutBoxShowsNameAndVersionInTheWindowsTheme) {
     AboutSeen seen{dlg->m_hWnd, L"", {}, -1};
     g_aboutSeen = &seen;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, ReadAndCloseAbout);
-    dlg->SendMessage(WM_COMMAND, 6200, 0);
+    dlg->SendMessage(WM_COMMAND, ID_HELP_ABOUT, 0);
     ::KillTimer(nullptr, timer);
     g_aboutSeen = nullptr;
     EXPECT_EQ(seen.title, L"About Quillmark");
@@ -408,7 +408,7 @@ TEST_F(MainDlgTest, F1AndTheMenuOpenTheOnlineHelp) {
     SetShellOpenFunction(RecordShellOpen);
     ::SetFocus(Item(IDC_FILTER));
     PressKey(Item(IDC_FILTER), VK_F1);
-    dlg->SendMessage(WM_COMMAND, 6201, 0);
+    dlg->SendMessage(WM_COMMAND, ID_HELP_ONLINE_HELP, 0);
     SetShellOpenFunction(nullptr);
     ASSERT_EQ(g_shellOpened.size(), 2u);
     EXPECT_EQ(g_shellOpened[0], g_shellOpened[1]) << "F1 and the menu entry do the same";

@@ -4,6 +4,8 @@
 #include "TestSupport.h"
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
+#include "resources/resource.h"
+#include "skin/Themes.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +18,9 @@
 namespace {
 
 constexpr COLORREF kMarker = 0x00FF00;
-constexpr UINT kSilverWhite = 6260;
-constexpr UINT kBlack = 6250;
-constexpr UINT kAbout = 6200;
+constexpr UINT kSilverWhite = ID_THEME_FIRST + DEFAULT_THEME;
+constexpr UINT kBlack = ID_THEME_FIRST;
+constexpr UINT kAbout = ID_HELP_ABOUT;
 
 // Theme 10: menu background FFFFFF, selection fill D2D2D2, frame and check mark 7A7A7A.
 constexpr COLORREF kBack = 0xFFFFFF;
@@ -285,7 +287,7 @@ TEST_F(SkinMenuTest, OnlyItsOwnItemsAreRouted) {
     };
     const Case cases[] = {
         {"measure of an item of ours", WM_MEASUREITEM, ODT_MENU, kBlack, true},
-        {"measure of another menu's item", WM_MEASUREITEM, ODT_MENU, 6201, false},
+        {"measure of another menu's item", WM_MEASUREITEM, ODT_MENU, ID_HELP_ONLINE_HELP, false},
         {"measure of a list box item", WM_MEASUREITEM, ODT_LISTBOX, kBlack, false},
         {"draw of an item of ours", WM_DRAWITEM, ODT_MENU, kBlack, true},
         {"draw of a button", WM_DRAWITEM, ODT_BUTTON, kBlack, false},
@@ -334,23 +336,23 @@ TEST(SkinMenuLifetimeTest, ItemsAreOwnerDrawnAndIconsDieWithTheMenu) {
     {
         CSkinMenu menu;
         ASSERT_TRUE(menu.CreatePopupMenu());
-        ASSERT_TRUE(menu.AppendItem(L"About...", 6200));
-        ASSERT_TRUE(menu.AppendItem(L"Online help (F1)", 6201));
-        ASSERT_TRUE(menu.AppendItem(L"Visit our website", 6202));
+        ASSERT_TRUE(menu.AppendItem(L"About...", ID_HELP_ABOUT));
+        ASSERT_TRUE(menu.AppendItem(L"Online help (F1)", ID_HELP_ONLINE_HELP));
+        ASSERT_TRUE(menu.AppendItem(L"Visit our website", ID_HELP_WEB_SITE));
         handle = menu.m_hMenu;
         MENUITEMINFOW info{};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_FTYPE | MIIM_ID;
         ASSERT_TRUE(::GetMenuItemInfoW(handle, 1, TRUE, &info));
         EXPECT_TRUE(info.fType & MFT_OWNERDRAW);
-        EXPECT_EQ(info.wID, 6201u);
+        EXPECT_EQ(info.wID, static_cast<UINT>(ID_HELP_ONLINE_HELP));
         shared = MakeSolidIcon(0x0000FF).release();
         single = MakeSolidIcon(0x00FFFF).release();
         // One icon may serve two items; it is destroyed once.
-        menu.m_mapIcons[6200] = shared;
-        menu.m_mapIcons[6201] = shared;
-        menu.m_mapIcons[6202] = single;
-        menu.m_mapIcons[6203] = nullptr;
+        menu.m_mapIcons[ID_HELP_ABOUT] = shared;
+        menu.m_mapIcons[ID_HELP_ONLINE_HELP] = shared;
+        menu.m_mapIcons[ID_HELP_WEB_SITE] = single;
+        menu.m_mapIcons[ID_HELP_CONTACT] = nullptr;
         ICONINFO info2{};
         ASSERT_TRUE(::GetIconInfo(single, &info2));
         ::DeleteObject(info2.hbmColor);
@@ -406,12 +408,12 @@ TEST(SkinMenuTrackTest, TheTrackedMenuIsMeasuredAndDrawnThroughItsOwner) {
     CSkinMenu menu;
     ASSERT_TRUE(menu.CreatePopupMenu());
     for (int theme = 0; theme < THEME_COUNT; ++theme) {
-        ASSERT_TRUE(menu.AppendItem(g_themeNames[theme], 6250 + static_cast<UINT>(theme)));
+        ASSERT_TRUE(menu.AppendItem(g_themeNames[theme], ID_THEME_FIRST + static_cast<UINT>(theme)));
     }
     menu.m_nItemHeight = 24;
     menu.m_nTextWidth = 130;
     menu.SetTheme(10);
-    menu.CheckMenuItem(6260, MF_CHECKED);
+    menu.CheckMenuItem(kSilverWhite, MF_CHECKED);
     owner.m_menu = &menu;
     g_track = TrackState{owner.m_hWnd, menu.m_hMenu, {}, false};
 

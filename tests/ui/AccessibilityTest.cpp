@@ -91,10 +91,10 @@ TEST_F(AccessibilityTest, EachKindOfControlReadsTrue) {
          STATE_SYSTEM_UNAVAILABLE},
         {"a disabled push button", {}, IDC_UNDO, ROLE_SYSTEM_PUSHBUTTON, L"Undo Changes", STATE_SYSTEM_UNAVAILABLE, 0},
         {"the close button", {}, IDCANCEL, ROLE_SYSTEM_PUSHBUTTON, L"Close", 0, 0},
-        {"the minimize button", {}, CSkinFrameEx::kMinimizeId, ROLE_SYSTEM_PUSHBUTTON, L"Minimize", 0, 0},
-        {"the help menu's button", {}, CSkinFrameEx::kHelpMenuId, ROLE_SYSTEM_PUSHBUTTON, L"Help", 0, 0},
-        {"the theme menu's button", {}, CSkinFrameEx::kThemeMenuId, ROLE_SYSTEM_PUSHBUTTON, L"Colour theme", 0, 0},
-        {"the maximize button", {}, CSkinFrameEx::kMaximizeId, ROLE_SYSTEM_PUSHBUTTON, L"Maximize", 0, 0},
+        {"the minimize button", {}, ID_CAPTION_MINIMIZE, ROLE_SYSTEM_PUSHBUTTON, L"Minimize", 0, 0},
+        {"the help menu's button", {}, ID_CAPTION_HELP_MENU, ROLE_SYSTEM_PUSHBUTTON, L"Help", 0, 0},
+        {"the theme menu's button", {}, ID_CAPTION_THEME_MENU, ROLE_SYSTEM_PUSHBUTTON, L"Colour theme", 0, 0},
+        {"the maximize button", {}, ID_CAPTION_MAXIMIZE, ROLE_SYSTEM_PUSHBUTTON, L"Maximize", 0, 0},
         {"a box ticked from outside: shown, and its group follows",
          [this] { ::SendMessageW(Item(IDC_SET_FILE_ATTRIBUTES), BM_SETCHECK, BST_CHECKED, 0); },
          IDC_SET_FILE_ATTRIBUTES, ROLE_SYSTEM_CHECKBUTTON, L"Set File Attributes", STATE_SYSTEM_CHECKED, 0},
@@ -108,7 +108,7 @@ TEST_F(AccessibilityTest, EachKindOfControlReadsTrue) {
          IDC_SET_FILE_TIME, ROLE_SYSTEM_CHECKBUTTON, L"Set File Time", STATE_SYSTEM_CHECKED, 0},
         {"its group is on", {}, IDC_CREATE_TIME, ROLE_SYSTEM_CHECKBUTTON, L"Create Time",
          STATE_SYSTEM_CHECKED | STATE_SYSTEM_FOCUSABLE, STATE_SYSTEM_UNAVAILABLE},
-        {"the maximize button of a window maximized another way", maximize, CSkinFrameEx::kMaximizeId,
+        {"the maximize button of a window maximized another way", maximize, ID_CAPTION_MAXIMIZE,
          ROLE_SYSTEM_PUSHBUTTON, L"Restore", 0, 0},
     };
     for (const Row& row : rows) {
@@ -143,9 +143,9 @@ TEST_F(AccessibilityTest, MenuItemsKeepTheTextTheyShow) {
         }
     }
     // The update item's text changes with the switch, for the reader too.
-    dlg->SendMessage(WM_COMMAND, CSkinFrameEx::kUpdateId, 0);
+    dlg->SendMessage(WM_COMMAND, ID_HELP_UPDATE, 0);
     wchar_t text[64] = {};
-    ::GetMenuStringW(dlg->m_skin.m_menuHelp.m_hMenu, CSkinFrameEx::kUpdateId, text, 64, MF_BYCOMMAND);
+    ::GetMenuStringW(dlg->m_skin.m_menuHelp.m_hMenu, ID_HELP_UPDATE, text, 64, MF_BYCOMMAND);
     EXPECT_STREQ(text, L"Online update");
 }
 

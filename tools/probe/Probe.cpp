@@ -19,6 +19,8 @@
 //
 // Exit code 0 on success, 1 when a window or control is missing or a wait ran out, 2 on bad usage.
 #include "app/Version.h"
+#include "resources/resource.h"
+#include "skin/Themes.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -36,10 +38,6 @@ namespace {
 const wchar_t* const kMainTitle = kMainWindowTitle;
 const wchar_t kQuestionTitle[] = L"Please select";
 const DWORD kWaitMs = 15000;
-// The theme menu's first command, the file list and the output pane: the window's public ids.
-const UINT kFirstThemeCommand = 6250;
-const int kFileListId = 1015;
-const int kOutputId = 1030;
 // A send that the target does not answer in this time counts as a failure, not a hang.
 const UINT kSendMs = 5000;
 
@@ -168,7 +166,7 @@ BOOL CALLBACK MatchButtonText(HWND child, LPARAM context) {
 
 int Rows(HWND main) {
     DWORD_PTR count = 0;
-    HWND list = ::GetDlgItem(main, kFileListId);
+    HWND list = ::GetDlgItem(main, IDC_FILE_LIST);
     return list && Send(list, LVM_GETITEMCOUNT, 0, 0, &count) ? static_cast<int>(count) : -1;
 }
 
@@ -208,7 +206,7 @@ int DropFiles(HWND main, DWORD process, const std::vector<std::wstring>& paths) 
 // A list view answers LVM_GETITEMTEXTW by writing into the memory the message points at, in its
 // own process: the item and its text buffer are placed there and read back.
 int PrintRows(HWND main, DWORD process) {
-    HWND list = ::GetDlgItem(main, kFileListId);
+    HWND list = ::GetDlgItem(main, IDC_FILE_LIST);
     const int rows = Rows(main);
     if (!list || rows < 0) {
         return Missing(L"the file list");
@@ -280,12 +278,12 @@ int Run(const std::wstring& command, const std::wstring& argument, const std::ve
     }
     if (command == L"theme") {
         const int theme = argument.empty() ? -1 : _wtoi(argument.c_str());
-        if (theme < 0 || theme > 14 || (theme == 0 && argument != L"0")) {
+        if (theme < 0 || theme >= THEME_COUNT || (theme == 0 && argument != L"0")) {
             return 2;
         }
         // Sent, not posted: when the send returns the theme is in force, and the repaint that
         // follows is forced before the probe ends, so a picture taken next shows the new colours.
-        if (!Send(main, WM_COMMAND, kFirstThemeCommand + theme, 0, nullptr)) {
+        if (!Send(main, WM_COMMAND, ID_THEME_FIRST + theme, 0, nullptr)) {
             return 1;
         }
         ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -331,7 +329,7 @@ int Run(const std::wstring& command, const std::wstring& argument, const std::ve
         return Missing(argument.c_str());
     }
     if (command == L"wait-output") {
-        HWND output = ::GetDlgItem(main, kOutputId);
+        HWND output = ::GetDlgItem(main, IDC_OUTPUT);
         if (!output) {
             return Missing(L"the output pane");
         }
