@@ -87,12 +87,11 @@ void Run(int count) {
 
 int main() {
     bench::g_benchName = "add-folder";
-    bench::StartUp();
+    const CProcessSetup setup;  // as the program sets itself up
 
     for (const int count : bench::Sizes()) {
         Run(count);
     }
 
-    ::OleUninitialize();
     return 0;
 }

@@ -3,6 +3,8 @@
 // up as Quillmark sets itself up. Each benchmark names itself in g_benchName for its messages.
 #pragma once
 
+#include "framework/WinApp.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -231,17 +233,6 @@ inline ULONGLONG LastWriteTicks(const std::wstring& path) {
         return 0;
     }
     return Ticks(data.ftLastWriteTime);
-}
-
-// Set up as the program sets itself up: the C runtime follows the system's zone.
-inline void StartUp() {
-    _wputenv(L"TZ=");
-    _tzset();
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = 0xFF;
-    ::InitCommonControlsEx(&controls);
-    ::OleInitialize(nullptr);
 }
 
 struct BestTimes {

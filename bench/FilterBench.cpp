@@ -99,12 +99,11 @@ void Run(int count) {
 
 int main() {
     g_benchName = "filter-rebuild";
-    StartUp();
+    const CProcessSetup setup;  // as the program sets itself up
 
     for (const int count : bench::Sizes()) {
         Run(count);
     }
 
-    ::OleUninitialize();
     return 0;
 }

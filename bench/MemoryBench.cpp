@@ -147,12 +147,11 @@ void Run(int count) {
 // of QUILL_BENCH_SIZES only.
 int main(int argc, char** argv) {
     bench::g_benchName = "memory";
-    bench::StartUp();
+    const CProcessSetup setup;  // as the program sets itself up
     if (argc > 1 && std::string(argv[1]) == "--pane") {
         RunPane(bench::Sizes().front());
     } else {
         Run(bench::Sizes().front());
     }
-    ::OleUninitialize();
     return 0;
 }

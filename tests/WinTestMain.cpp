@@ -1,4 +1,6 @@
 // Entry of the Windows tests: the process set up as the program sets itself up.
+#include "framework/WinApp.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -30,17 +32,9 @@ int main(int argc, char** argv) {
     if (argc == 3 && strcmp(argv[1], "--button-state") == 0) {
         return ProbeButtonState(argv[2]);
     }
-    // As the program does: the C runtime follows the system's zone (the harness pins TZ=UTC
-    // for Wine, which Wine's kernel reads before this).
-    _wputenv(L"TZ=");
-    _tzset();
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = 0xFF;
-    ::InitCommonControlsEx(&controls);
-    ::OleInitialize(nullptr);
+    // As the program does (the harness pins TZ=UTC for Wine, which Wine's kernel reads before
+    // the runtime's zone is set to follow it).
+    const CProcessSetup setup;
     ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    ::OleUninitialize();
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -1,5 +1,11 @@
 #include "framework/WinApp.h"
 
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <stdlib.h>
+#include <time.h>
+
 namespace {
 CWinApp* g_app = nullptr;
 }
@@ -42,4 +48,18 @@ int AfxWinMain(HINSTANCE instance) {
     } catch (...) {
         return 1;
     }
+}
+
+CProcessSetup::CProcessSetup() {
+    _wputenv(L"TZ=");
+    _tzset();
+    ::OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = 0xFF;
+    ::InitCommonControlsEx(&controls);
+}
+
+CProcessSetup::~CProcessSetup() {
+    ::OleUninitialize();
 }

@@ -22,5 +22,18 @@ public:
 
 CWinApp* AfxGetApp();
 
+// What a process that shows the program's windows sets up first, the program, its tests and its
+// benchmarks alike, and undoes when it ends: the C runtime's local time follows the system's zone
+// (the runtime reads a TZ variable in a format of its own and misreads zone names such as
+// Europe/Berlin), COM on this thread for the folder chooser and the document property storage,
+// and every common control class.
+class CProcessSetup {
+public:
+    CProcessSetup();
+    ~CProcessSetup();
+    CProcessSetup(const CProcessSetup&) = delete;
+    CProcessSetup& operator=(const CProcessSetup&) = delete;
+};
+
 // The program's entry: drives the application object's start and run.
 int AfxWinMain(HINSTANCE instance);
