@@ -1,5 +1,6 @@
 // CMainDlg: the main window. It owns every control and all working state of a run; its member
-// functions live with their subsystems (file list, editing, skin).
+// functions live with their subsystems, in the files named at each group below; what no group
+// names (start-up, settings, layout, message routing, the exit question) is in app/MainDlg.cpp.
 #pragma once
 
 #include "editing/FileBackup.h"
@@ -106,27 +107,31 @@ protected:
     void OnDropFiles(HDROP drop) override;
 
 public:
-    // The file list: rows from the master list through the filter.
+    // The file list (filelist/FileList.cpp): rows from the master list through the filter, the
+    // selection and its display in the editing groups, the rows' refresh after Apply and Undo.
     void FillFileList();
+    void OnFilterChange();
     void OnSelectAll();
     void OnRevertSel();
     void OnRemove();
     void OnRemoveAll();
+    void OnItemChangedFileList(const NMLISTVIEW& change);
+    void RefreshRows();
 
-    // Adding files and folders.
+    // Adding files and folders (filelist/AddFiles.cpp).
     void OnAddFiles();
     void OnAddFolder();
     // Appends what a folder pattern ("...\*.*") finds, descending when "Sub dir" is ticked.
     void ScanFolder(const std::wstring& pattern);
 
-    // Editing groups: enabling follows the group switches.
-    // The group of switch `id` follows it; false when `id` is no group switch.
+    // Editing groups (editing/EditingGroups.cpp): enabling follows the group switches.
+    // The group of switch `id` follows it; false when `id` is no group switch (app/MainDlg.cpp).
     bool OnGroupSwitch(UINT id);
     void OnSetFileTime();
     void OnSetFileAttributes();
     void OnOtherProperties();
 
-    // The time group.
+    // The time group (editing/FileTimes.cpp).
     // The new time from the date and time pickers; empty when it cannot be written.
     std::optional<TimeSeconds> ComposeNewTime() const;
     bool ChangeFileTime(const std::wstring& path);
@@ -135,7 +140,7 @@ public:
     // nobody holds, else the folder route.
     bool WriteTimes(const std::wstring& path, const FileStatus& status);
 
-    // The attribute group.
+    // The attribute group (editing/FileAttributes.cpp).
     void OnNormal();
     void OnArchive();
     void OnReadOnly();
@@ -148,17 +153,12 @@ public:
     bool ChangeFileAttributes(const std::wstring& path);
     void SetAttributeBoxesFromFile(const std::wstring& path);
 
-    // The filter.
-    void OnFilterChange();
-
-    // The property group and the rows after Apply and Undo.
-    void OnItemChangedFileList(const NMLISTVIEW& change);
+    // The property group (editing/PropertyEditor.cpp).
     void ShowFileInfo(const std::wstring& path);
-    void RefreshRows();
     void OnSelChangeProperties();
     void OnKillFocusValue();
 
-    // Apply and Undo.
+    // Apply (editing/Apply.cpp) and Undo (editing/Undo.cpp).
     void OnApplyChanges();
     void OnUndoChanges();
     void AppendOutput(const std::wstring& text);

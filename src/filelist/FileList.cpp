@@ -1,5 +1,6 @@
-// The rows of the file list: built from the master list through the filter, and the
-// selection and removal commands.
+// The rows of the file list: built from the master list through the filter, the selection and
+// removal commands, the selected row shown in the editing groups, and the refresh of the rows
+// after Apply and Undo.
 #include "app/MainDlg.h"
 
 #include "dialogs/LongWorkProgress.h"
@@ -150,4 +151,38 @@ void CMainDlg::OnRemoveAll() {
     m_arrFiles.RemoveAll();
     m_arrFiles.ReleaseRemoved();
     m_btnUndo.EnableWindow(false);
+}
+
+void CMainDlg::OnItemChangedFileList(const NMLISTVIEW& change) {
+    // -1 stands for every row at once (clearing the selection), which names no file to show.
+    if (!m_bSettingEachRow) {
+        ShowRowInfo(change.iItem);
+    }
+}
+
+void CMainDlg::ShowRowInfo(int row) {
+    if (row >= 0 && static_cast<size_t>(row) < m_vecRows.size()) {
+        // A copy: showing the file pumps messages, and the rows may be rebuilt meanwhile.
+        const std::wstring path = m_vecRows[static_cast<size_t>(row)]->m_path;
+        ShowFileInfo(path);
+    }
+}
+
+void CMainDlg::RefreshRows() {
+    // Runs at the end of Apply and Undo, which leave it the rest of their bar. Every row's
+    // values are read again when it is next shown; the boxes show the file of the last selected
+    // row afresh.
+    const int rows = static_cast<int>(m_vecRows.size());
+    CLongWorkProgress progress(L"Refreshing the list\u2026", rows, m_skin.GetTheme());
+    for (ListedPath* row : m_vecRows) {
+        row->m_values = ListedPath::Values::Unread;
+    }
+    int lastSelected = -1;
+    for (int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < rows;
+         row = m_listFiles.GetNextItem(row, LVNI_SELECTED)) {
+        lastSelected = row;
+    }
+    ShowRowInfo(lastSelected);
+    progress.Step(rows);
+    m_listFiles.Invalidate(true);
 }
