@@ -7,7 +7,7 @@
 # see tools/wine-env.sh), and the tests about read-only files again as an unprivileged user.
 # Exits non-zero on any failure.
 set -uo pipefail
-cd "$(dirname "$0")"
+cd "$(dirname "$0")" || exit 1
 
 tools/bootstrap.sh || exit 1
 source tools/wine-env.sh
@@ -48,6 +48,9 @@ status=0
 step "portable tests (native)"
 ctest --preset native-asan --timeout 120 -j2 || status=1
 tools/check-links.sh || status=1   # every relative link in the Markdown files names a file that exists
+step "shell scripts (shellcheck, warnings and errors)"
+# shellcheck disable=SC2046 # one word per script: no script name holds a space
+shellcheck -S warning $(git ls-files '*.sh') .ci/run || status=1
 step "fuzzing the readers of files and texts from outside (libFuzzer, 20 s each)"
 tools/run-fuzzers.sh 20 || status=1
 # The tests run in the build that this machine's Wine can execute (see tools/wine-env.sh).

@@ -9,7 +9,7 @@
 # QUILL_BENCH_MEMORY_SIZES (100,000 files unless given; 1,000,000 takes about 40 minutes and a
 # peak near 3.5 GB).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 # Always the 64-bit build in a 64-bit prefix: where 32-bit Wine runs only under an emulated CPU
 # its times would say nothing of the program's speed, and the 64-bit build's memory, with its

@@ -2,7 +2,7 @@
 # Every relative link and picture in the repository's Markdown files must name a file that
 # exists (web addresses and in-page anchors are not checked). Prints each broken one.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 status=0
 while IFS= read -r md; do
   dir=$(dirname "$md")

@@ -4,7 +4,7 @@
 # fails the run; the input that found it is left in build/native-fuzz/findings/.
 # Usage: tools/run-fuzzers.sh [seconds per target, default 20]
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 seconds=${1:-20}
 
 cmake --preset native-fuzz >/dev/null || exit 1

@@ -43,7 +43,7 @@ as_user() {
     ${QUILL_WINE_ROUTE:+QUILL_WINE_ROUTE="$QUILL_WINE_ROUTE"} bash -c "$1"
 }
 trap 'as_user "source tools/wine-env.sh; quill_use_prefix test; quill_stop_server" 2>/dev/null' EXIT
-cd "$home/lane"
+cd "$home/lane" || exit 1
 
 output=$(as_user '
   cd "$HOME/lane" && source tools/wine-env.sh || exit 1

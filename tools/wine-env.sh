@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by run.sh, test.sh and the ctest emulator: Wine environment and project-owned prefixes.
 # A prefix lives in .wine/<name>-<arch> beside the sources (never the user's own ~/.wine),
 # outside the build folder, so the program's settings survive a rebuild.
@@ -37,7 +38,7 @@ case $QUILL_WINE_ROUTE in
     QUILL_WINE_ARCH=win64 QUILL_WINE=/usr/lib/wine/wine64 QUILL_PRESET=mingw-x86_64
     export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 ;;
 esac
-export QUILL_WINE_ARCH
+export QUILL_WINE_ARCH QUILL_PRESET
 
 # A line for a run's heading: which program the Windows tests run, and how.
 quill_route_line() {
