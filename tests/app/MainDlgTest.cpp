@@ -559,33 +559,4 @@ TEST(MainDlgStartPermissions, AnUnwritableSettingsFolderSavesNothingAndShowsNoth
     EXPECT_FALSE(PathExists(folder + L"QMK.cfg"));
 }
 
-// A dialog that records the messages its object sees.
-class RecordingDialog : public CDialog {
-public:
-    RecordingDialog() : CDialog(IDD_SKIN_DIALOG) {}
-    std::vector<UINT> seen;
-
-protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        seen.push_back(message);
-        return CDialog::WindowProc(message, wParam, lParam);
-    }
-};
-
-TEST(DialogTest, TheObjectSeesEveryMessageFromTheFirst) {
-    RecordingDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    ASSERT_FALSE(dialog.seen.empty());
-    const auto position = [&](UINT message) {
-        return std::find(dialog.seen.begin(), dialog.seen.end(), message) - dialog.seen.begin();
-    };
-    const auto end = static_cast<std::ptrdiff_t>(dialog.seen.size());
-    EXPECT_LT(position(WM_NCCREATE), end) << "creation messages reach the object";
-    EXPECT_LT(position(WM_CREATE), end);
-    EXPECT_LT(position(WM_NCCREATE), position(WM_INITDIALOG));
-    dialog.DestroyWindow();
-    EXPECT_EQ(dialog.seen.back(), static_cast<UINT>(WM_NCDESTROY));
-    EXPECT_EQ(dialog.m_hWnd, nullptr) << "the object forgets its window";
-}
-
 }  // namespace
