@@ -48,6 +48,7 @@ status=0
 step "portable tests (native)"
 ctest --preset native-asan --timeout 120 -j2 || status=1
 tools/check-links.sh || status=1   # every relative link in the Markdown files names a file that exists
+tools/check-layers.sh || status=1  # no include in src/ reaches up a layer
 step "shell scripts (shellcheck, warnings and errors)"
 # shellcheck disable=SC2046 # one word per script: no script name holds a space
 shellcheck -S warning $(git ls-files '*.sh') .ci/run || status=1

@@ -3,7 +3,7 @@
 #   Quillmark-<version>-setup.exe       installer of the 32-bit program (runs on every Windows)
 #   Quillmark-<version>-x64-setup.exe   installer of the 64-bit program
 #   Quillmark-<version>-portable.zip    the 32-bit Quillmark.exe, the "portable" file, README.txt
-# <version> is the program's own, read from src/app/Version.h. The programs are built (both
+# <version> is the program's own, read from src/resources/Version.h. The programs are built (both
 # MinGW presets, target Quillmark) and stripped of their debug information first.
 #
 #   tools/package.sh [--cert FILE --key FILE [--next-cert FILE]]

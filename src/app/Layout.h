@@ -1,7 +1,7 @@
 // Layout arithmetic of the main window: which edges follow the client size.
 #pragma once
 
-#include "skin/DpiScale.h"
+#include "framework/DpiScale.h"
 
 #include <optional>
 #include <vector>

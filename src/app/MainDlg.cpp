@@ -1,7 +1,7 @@
 #include "app/MainDlg.h"
 
 #include "app/Layout.h"
-#include "app/Version.h"
+#include "resources/Version.h"
 #include "dialogs/MacMessageDlg.h"
 #include "editing/FileBackup.h"
 #include "framework/Gdi.h"

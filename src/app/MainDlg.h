@@ -11,7 +11,7 @@
 #include "skin/MacButton.h"
 #include "skin/MacCheckBox.h"
 #include "skin/NListBox.h"
-#include "skin/SkinFrameEx.h"
+#include "app/SkinFrameEx.h"
 
 #include <map>
 #include <memory>

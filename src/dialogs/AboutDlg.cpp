@@ -1,6 +1,6 @@
 #include "dialogs/AboutDlg.h"
 
-#include "app/Version.h"
+#include "resources/Version.h"
 #include "framework/Dpi.h"
 
 namespace {

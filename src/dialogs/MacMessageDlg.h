@@ -7,7 +7,7 @@
 #include "skin/MacCheckBox.h"
 #include "skin/SkinDialog.h"
 
-#include "skin/DpiScale.h"
+#include "framework/DpiScale.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 #include "dialogs/LongWorkProgress.h"
 #include "dialogs/MessageBox.h"
 #include "editing/FileAttributeWord.h"
-#include "editing/OutOfMemory.h"
+#include "app/OutOfMemory.h"
 #include "editing/SummaryProperties.h"
 #include "framework/WaitCursor.h"
 #include "support/ErrorLog.h"

@@ -4,7 +4,7 @@
 #include "dialogs/LongWorkProgress.h"
 #include "editing/FileAttributeWord.h"
 #include "editing/FileBackup.h"
-#include "editing/OutOfMemory.h"
+#include "app/OutOfMemory.h"
 #include "editing/SummaryProperties.h"
 #include "filelist/FileStatus.h"
 #include "framework/WaitCursor.h"

@@ -3,7 +3,7 @@
 
 #include "app/MainDlg.h"
 #include "dialogs/LongWorkProgress.h"
-#include "editing/OutOfMemory.h"
+#include "app/OutOfMemory.h"
 #include "filelist/FileStatus.h"
 #include "framework/Abi.h"
 #include "framework/Gdi.h"

@@ -4,7 +4,7 @@
 #include "app/MainDlg.h"
 
 #include "dialogs/LongWorkProgress.h"
-#include "editing/OutOfMemory.h"
+#include "app/OutOfMemory.h"
 #include "filelist/FileStatus.h"
 #include "filelist/Filter.h"
 #include "filelist/RowText.h"

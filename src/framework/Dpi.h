@@ -2,7 +2,7 @@
 // when it moves to another; every pixel length the skin draws is scaled from 96 DPI with it.
 #pragma once
 
-#include "skin/DpiScale.h"
+#include "framework/DpiScale.h"
 
 #include <windows.h>
 

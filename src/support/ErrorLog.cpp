@@ -1,6 +1,6 @@
 #include "support/ErrorLog.h"
 
-#include "app/Version.h"
+#include "resources/Version.h"
 #include "framework/Gdi.h"
 #include "support/Folders.h"
 #include "support/LogLine.h"

@@ -1,6 +1,6 @@
 #include "support/Folders.h"
 
-#include "app/Version.h"
+#include "resources/Version.h"
 #include "framework/Gdi.h"
 #include "framework/TextConv.h"
 #include "support/PathLevels.h"

@@ -1,7 +1,6 @@
 #include "support/SupportCommands.h"
 
-#include "app/Version.h"
-#include "dialogs/MessageBox.h"
+#include "resources/Version.h"
 #include "framework/TextConv.h"
 #include "support/Endpoints.h"
 #include "support/ErrorLog.h"
@@ -94,7 +93,7 @@ std::string MapiAttachmentPath(const std::wstring& path) {
     return ToWide(shortAnsi) == shortPath ? shortAnsi : ansi;
 }
 
-void SendErrorReport(int theme) {
+bool SendErrorReport() {
     const std::wstring logPath = GetErrorLogPath();
     bool sent = false;
     if (const HMODULE mapi = LoadMapi(); !mapi) {
@@ -135,13 +134,15 @@ void SendErrorReport(int theme) {
         }
         ::FreeLibrary(mapi);
     }
-    if (sent) {
-        return;
+    if (!sent) {
+        g_pfnShellOpen(logPath);
     }
-    g_pfnShellOpen(logPath);
-    MacMessageBox(std::wstring(kProductName) +
-                      L" can not send the error report automatically through your email client. Please send "
-                      L"the error report using our web support " +
-                      kWebSupportAddress + L". Thank you",
-                  theme);
+    return sent;
+}
+
+std::wstring ErrorReportFallbackNotice() {
+    return std::wstring(kProductName) +
+           L" can not send the error report automatically through your email client. Please send the error report "
+           L"using our web support " +
+           kWebSupportAddress + L". Thank you";
 }

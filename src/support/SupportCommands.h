@@ -12,9 +12,11 @@ void OpenErrorLog();
 void OpenLocalHelp();
 
 // Mails ErrorLog.txt to support through the mail client's Simple MAPI, the user reviewing the
-// mail before it goes. When that is not possible the log is opened and a notice in `theme`
+// mail before it goes. When that is not possible the log is opened and the result is false: the
+// caller, which knows the window and its theme, then shows ErrorReportFallbackNotice(), which
 // names the web support page.
-void SendErrorReport(int theme);
+bool SendErrorReport();
+std::wstring ErrorReportFallbackNotice();
 
 // The 8-bit path handed to the mail client for `path`: its ANSI form, or when that loses
 // characters, the ANSI form of its short (8.3) path if that keeps them all.

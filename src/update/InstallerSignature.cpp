@@ -1,6 +1,6 @@
 #include "update/InstallerSignature.h"
 
-#include "app/Version.h"
+#include "resources/Version.h"
 #include "update/UpdateRules.h"
 #include "update/VendorKeys.h"
 

@@ -1,6 +1,6 @@
 #include "update/UpdateChecker.h"
 
-#include "app/Version.h"
+#include "resources/Version.h"
 #include "dialogs/MessageBox.h"
 #include "dialogs/PleaseWait.h"
 #include "framework/TextConv.h"

@@ -1,6 +1,6 @@
 #include "update/UpdateRules.h"
 
-#include "app/Version.h"
+#include "resources/Version.h"
 #include "support/Endpoints.h"
 
 #include <algorithm>

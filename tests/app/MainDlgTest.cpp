@@ -1,11 +1,13 @@
 #include "app/MainDlg.h"
 
+#include "BoxAnswerer.h"
 #include "MainDlgFixture.h"
 #include "TestSupport.h"
-#include "app/Version.h"
+#include "resources/Version.h"
 #include "resources/resource.h"
 #include "skin/Painting.h"
 #include "skin/SkinDialog.h"
+#include "support/ErrorLog.h"
 #include "support/Folders.h"
 #include "support/SupportCommands.h"
 
@@ -414,6 +416,22 @@ TEST_F(MainDlgTest, F1AndTheMenuOpenTheOnlineHelp) {
     EXPECT_EQ(g_shellOpened[0], g_shellOpened[1]) << "F1 and the menu entry do the same";
     EXPECT_EQ(g_shellOpened[0].rfind(L"https://", 0), 0u) << Narrow(g_shellOpened[0]);
     EXPECT_EQ(g_shellOpened[0].find(L".chm"), std::wstring::npos) << "never the local help file";
+}
+
+TEST_F(MainDlgTest, AnErrorReportThatCannotBeMailedOpensTheLogAndSaysWhereToSendIt) {
+    g_shellOpened.clear();
+    SetShellOpenFunction(RecordShellOpen);
+    SetMapiLibraryPath(GetModuleFolder() + L"no-such-folder\\mapi32.dll");
+    {
+        BoxAnswerer answerer;
+        dlg->SendMessage(WM_COMMAND, ID_HELP_ERROR_REPORT, 0);
+        ASSERT_EQ(answerer.boxes().size(), 1u);
+        EXPECT_EQ(answerer.boxes()[0].text, ErrorReportFallbackNotice());
+        EXPECT_EQ(answerer.boxes()[0].theme, dlg->m_skin.GetTheme()) << "in the window's theme";
+    }
+    SetMapiLibraryPath(L"");
+    SetShellOpenFunction(nullptr);
+    EXPECT_EQ(g_shellOpened, std::vector<std::wstring>{GetErrorLogPath()});
 }
 
 TEST_F(MainDlgTest, DeleteKeyRemovesSelectedPropertyNames) {

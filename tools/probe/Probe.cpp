@@ -18,7 +18,7 @@
 //   quill_probe wait-output TEXT waits until the output pane holds TEXT
 //
 // Exit code 0 on success, 1 when a window or control is missing or a wait ran out, 2 on bad usage.
-#include "app/Version.h"
+#include "resources/Version.h"
 #include "resources/resource.h"
 #include "skin/Themes.h"
 

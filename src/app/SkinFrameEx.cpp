@@ -1,6 +1,7 @@
-#include "skin/SkinFrameEx.h"
+#include "app/SkinFrameEx.h"
 
 #include "dialogs/AboutDlg.h"
+#include "dialogs/MessageBox.h"
 #include "resources/resource.h"
 #include "skin/Painting.h"
 #include "support/ErrorLog.h"
@@ -238,7 +239,9 @@ bool CSkinFrameEx::OnHelpCommand(UINT id) {
         OpenErrorLog();
         return true;
     case ID_HELP_ERROR_REPORT:
-        SendErrorReport(m_nTheme);
+        if (!SendErrorReport()) {
+            MacMessageBox(ErrorReportFallbackNotice(), m_nTheme);
+        }
         return true;
     case ID_HELP_UPDATE:
         m_bAutoUpdate = !m_bAutoUpdate;

@@ -1,4 +1,4 @@
-#include "editing/OutOfMemory.h"
+#include "app/OutOfMemory.h"
 
 #include "app/MainDlg.h"
 #include "support/ErrorLog.h"
