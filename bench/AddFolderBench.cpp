@@ -1,7 +1,7 @@
-// Add Folder and the list fill that follows it, up to the texts of the first screenful, against the bare platform calls the same work
-// needs: one enumeration of the folder, and per row one status read (as GetFileStatus reads a
-// file) and one attribute read. Prints "add-folder N=... ratio=... ours_s=... bare_s=..." per
-// folder size; the ratio is what matters, both sides being measured in the same run.
+// Add Folder and the list fill that follows it, up to the texts of the first screenful, against the bare platform calls
+// the same work needs: one enumeration of the folder, and per row one status read (as GetFileStatus reads a file) and
+// one attribute read. Prints "add-folder N=... ratio=... ours_s=... bare_s=..." per folder size; the ratio is what
+// matters, both sides being measured in the same run.
 #include "BenchSupport.h"
 #include "app/MainDlg.h"
 
@@ -75,8 +75,8 @@ void Run(int count) {
         std::vector<std::wstring> files;
         folder = MakeFolder(L"add-folder", count, files);
     }
-    const BestTimes best = MeasureBestOf(RoundsFor(count), [&] { return MeasureOurs(folder, count); },
-                                         [&] { return MeasureBare(folder, count); });
+    const BestTimes best = MeasureBestOf(
+        RoundsFor(count), [&] { return MeasureOurs(folder, count); }, [&] { return MeasureBare(folder, count); });
     RemoveFolder(folder);
     g_folder.clear();
     Report("add-folder", count, best.ours, best.bare);

@@ -62,7 +62,8 @@ FILETIME ChosenFileTime() {
 bool OutputEndsWithSeparator(const CMainDlg& dlg) {
     const std::wstring text = dlg.m_editOutput.GetWindowText();
     const std::wstring separator = CMainDlg::kSeparatorLine;
-    return text.size() >= separator.size() && text.compare(text.size() - separator.size(), separator.size(), separator) == 0;
+    return text.size() >= separator.size() &&
+           text.compare(text.size() - separator.size(), separator.size(), separator) == 0;
 }
 
 struct Times {

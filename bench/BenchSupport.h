@@ -146,7 +146,8 @@ inline std::wstring MakeFolder(const wchar_t* tag, int count, std::vector<std::w
         wchar_t name[32] = {};
         swprintf(name, 32, L"\\file%06d.txt", i);
         const std::wstring path = folder + name;
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             Fail("cannot create a bench file");
         }

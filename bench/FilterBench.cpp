@@ -87,8 +87,9 @@ void Run(int count) {
         g_benchName = keystroke.name;
         const std::vector<std::wstring> kept = FilesEndingIn(files, keystroke.suffix);
         const int rows = static_cast<int>(kept.size());
-        const BestTimes best = MeasureBestOf(RoundsFor(count), [&] { return MeasureOurs(folder, count, keystroke, rows); },
-                                             [&] { return MeasureBare(kept, keystroke); });
+        const BestTimes best = MeasureBestOf(
+            RoundsFor(count), [&] { return MeasureOurs(folder, count, keystroke, rows); },
+            [&] { return MeasureBare(kept, keystroke); });
         Report(keystroke.name, count, best.ours, best.bare);
     }
     RemoveFolder(folder);

@@ -44,8 +44,8 @@ std::wstring PreparedFolder(int count) {
 // The lines Apply and Undo write for every file with all three groups chosen, and a separator.
 std::wstring SameSizeReport(const std::wstring& folder, int count) {
     static const wchar_t* const kLineEnds[] = {
-        L" -- file time changed successfully!\r\n",       L" -- file attributes changed successfully!\r\n",
-        L" -- file properties change failed.\r\n",        L" -- file time rollback successfully!\r\n",
+        L" -- file time changed successfully!\r\n",        L" -- file attributes changed successfully!\r\n",
+        L" -- file properties change failed.\r\n",         L" -- file time rollback successfully!\r\n",
         L" -- file attributes rollback successfully!\r\n", L" -- file properties rollback successfully!\r\n",
     };
     std::wstring report;
@@ -130,12 +130,12 @@ void Run(int count) {
     const double undoSeconds = Seconds(start, Now());
     const SIZE_T undone = Memory().PeakWorkingSetSize;
 
-    printf("memory N=%d empty_mb=%.1f enumeration_mb=%.1f add_folder_peak_mb=%.1f bytes_per_row=%.0f "
-           "list_bytes_per_row=%.0f apply_peak_mb=%.1f undo_peak_mb=%.1f report_chars=%d apply_s=%.0f undo_s=%.0f\n",
-           count, Megabytes(empty), Megabytes(enumerated - empty), Megabytes(added),
-           static_cast<double>(added - empty) / rows, static_cast<double>(added - enumerated) / rows,
-           Megabytes(applied), Megabytes(undone), ::GetWindowTextLengthW(dlg->m_editOutput.m_hWnd), applySeconds,
-           undoSeconds);
+    printf(
+        "memory N=%d empty_mb=%.1f enumeration_mb=%.1f add_folder_peak_mb=%.1f bytes_per_row=%.0f "
+        "list_bytes_per_row=%.0f apply_peak_mb=%.1f undo_peak_mb=%.1f report_chars=%d apply_s=%.0f undo_s=%.0f\n",
+        count, Megabytes(empty), Megabytes(enumerated - empty), Megabytes(added),
+        static_cast<double>(added - empty) / rows, static_cast<double>(added - enumerated) / rows, Megabytes(applied),
+        Megabytes(undone), ::GetWindowTextLengthW(dlg->m_editOutput.m_hWnd), applySeconds, undoSeconds);
     fflush(stdout);
     dlg.reset();
     CWnd::PumpPendingMessages();

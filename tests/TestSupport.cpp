@@ -12,8 +12,8 @@ ScopedTempDir::ScopedTempDir() {
     static std::atomic<int> counter{0};
     const std::wstring base = GetTempFolder();
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::wstring candidate = base + L"qmtest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                 std::to_wstring(counter++);
+        std::wstring candidate =
+            base + L"qmtest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
         if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
             m_path = candidate + L"\\";
             return;
@@ -64,7 +64,8 @@ bool WriteTestFile(const std::wstring& path, const std::string& bytes) {
         return false;
     }
     DWORD written = 0;
-    const BOOL ok = bytes.empty() || ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL ok =
+        bytes.empty() || ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     ::CloseHandle(file);
     return ok && written == bytes.size();
 }
@@ -123,8 +124,8 @@ HWND FindOtherDialog(HWND except) {
 
 bool MakeCompoundFile(const std::wstring& path, const char* title, long pageCount) {
     IStorage* storage = nullptr;
-    if (FAILED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
-                                    nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&storage)))) {
+    if (FAILED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE,
+                                    0, nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&storage)))) {
         return false;
     }
     bool ok = true;
@@ -150,7 +151,8 @@ bool MakeCompoundFile(const std::wstring& path, const char* title, long pageCoun
                  SUCCEEDED(set->Commit(STGC_DEFAULT));
             set->Release();
         }
-        if (sets) sets->Release();
+        if (sets)
+            sets->Release();
     }
     storage->Commit(STGC_DEFAULT);
     storage->Release();
@@ -220,9 +222,15 @@ ScopedAllocationFailure::ScopedAllocationFailure(long nth) {
     t_failAt = nth;
     t_failed = false;
 }
-ScopedAllocationFailure::~ScopedAllocationFailure() { t_allocations = -1; }
-long ScopedAllocationFailure::Count() const { return t_allocations; }
-bool ScopedAllocationFailure::Failed() const { return t_failed; }
+ScopedAllocationFailure::~ScopedAllocationFailure() {
+    t_allocations = -1;
+}
+long ScopedAllocationFailure::Count() const {
+    return t_allocations;
+}
+bool ScopedAllocationFailure::Failed() const {
+    return t_failed;
+}
 
 // The array, aligned-free and nothrow forms of the runtime come through this one.
 void* operator new(std::size_t size) {
@@ -235,5 +243,9 @@ void* operator new(std::size_t size) {
     }
     throw std::bad_alloc();
 }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}

@@ -62,15 +62,15 @@ bool ReadOnlyIsEnforced();
 // In the unprivileged lane (QUILL_UNPRIVILEGED_LANE set) such a test fails instead of skipping.
 bool InUnprivilegedLane();
 
-#define SKIP_UNLESS_READONLY_ENFORCED()                                                            \
-    do {                                                                                           \
-        if (!ReadOnlyIsEnforced()) {                                                               \
-            if (InUnprivilegedLane()) {                                                            \
-                FAIL() << "the unprivileged lane runs where read-only files are writable";         \
-            }                                                                                      \
+#define SKIP_UNLESS_READONLY_ENFORCED()                                                           \
+    do {                                                                                          \
+        if (!ReadOnlyIsEnforced()) {                                                              \
+            if (InUnprivilegedLane()) {                                                           \
+                FAIL() << "the unprivileged lane runs where read-only files are writable";        \
+            }                                                                                     \
             GTEST_SKIP() << "read-only files are writable here (Wine run by root); this runs in " \
-                            "the unprivileged lane of ./test.sh";                                  \
-        }                                                                                          \
+                            "the unprivileged lane of ./test.sh";                                 \
+        }                                                                                         \
     } while (false)
 
 // The number of GDI objects this process holds (under Wine too, where GetGuiResources

@@ -1,15 +1,15 @@
 #include "app/MainDlg.h"
 
 #include "app/Layout.h"
-#include "resources/Version.h"
 #include "dialogs/MacMessageDlg.h"
 #include "editing/FileBackup.h"
 #include "framework/Gdi.h"
+#include "framework/TextConv.h"
+#include "resources/Version.h"
 #include "resources/resource.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
 #include "support/MainSettings.h"
-#include "framework/TextConv.h"
 #include "update/UpdateChecker.h"
 
 #include <algorithm>
@@ -23,8 +23,8 @@ CMainDlg::CMainDlg()
       m_nHeight(kDefaultWindowHeight) {
     m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     m_mapPropertyNames = {
-        {2, L"Summary_Title"},    {3, L"Summary_Subject"},        {4, L"Summary_Author"},
-        {5, L"Summary_Keywords"}, {6, L"Summary_Comments"},       {7, L"Summary_Template"},
+        {2, L"Summary_Title"},      {3, L"Summary_Subject"},        {4, L"Summary_Author"},
+        {5, L"Summary_Keywords"},   {6, L"Summary_Comments"},       {7, L"Summary_Template"},
         {8, L"Summary_LastAuthor"}, {9, L"Summary_RevisionNumber"}, {18, L"Summary_AppName"},
     };
 
@@ -73,11 +73,16 @@ CMainDlg::~CMainDlg() {
 }
 
 std::vector<CMacCheckBox*> CMainDlg::AllCheckBoxes() {
-    return {&m_chkSubDir,         &m_chkIncludePath,    &m_chkPathOnly,     &m_chkCaseSensitive,
-            &m_chkExclusive,      &m_chkSetFileTime,    &m_chkCreateTime,   &m_chkModifyTime,
-            &m_chkAccessTime,     &m_chkSetFileAttributes, &m_chkArchive,   &m_chkReadOnly,
-            &m_chkHidden,         &m_chkSystem,         &m_chkOtherProperties, &m_chkNotContentIndexed,
-            &m_chkOffline,        &m_chkTemporary,      &m_chkNormal};
+    return {&m_chkSubDir,          &m_chkIncludePath,
+            &m_chkPathOnly,        &m_chkCaseSensitive,
+            &m_chkExclusive,       &m_chkSetFileTime,
+            &m_chkCreateTime,      &m_chkModifyTime,
+            &m_chkAccessTime,      &m_chkSetFileAttributes,
+            &m_chkArchive,         &m_chkReadOnly,
+            &m_chkHidden,          &m_chkSystem,
+            &m_chkOtherProperties, &m_chkNotContentIndexed,
+            &m_chkOffline,         &m_chkTemporary,
+            &m_chkNormal};
 }
 
 BOOL CMainDlg::OnInitDialog() {
@@ -158,7 +163,8 @@ void CMainDlg::FitLabels() {
         }
         const auto label = needed.find(child);
         controls.push_back(child);
-        items.push_back({{rect.left, rect.top, rect.right, rect.bottom}, label != needed.end() ? label->second : 0,
+        items.push_back({{rect.left, rect.top, rect.right, rect.bottom},
+                         label != needed.end() ? label->second : 0,
                          IsGroupBox(child)});
     }
     FitLabelsInRows(items, m_skin.Scaled(kLabelRowGap));
@@ -172,8 +178,8 @@ void CMainDlg::FitLabels() {
 }
 
 std::vector<CMacButton*> CMainDlg::LabelledButtons() {
-    return {&m_btnAddFolder, &m_btnAddFiles, &m_btnApply, &m_btnUndo, &m_btnSelectAll,
-            &m_btnRevertSel, &m_btnRemove, &m_btnRemoveAll};
+    return {&m_btnAddFolder, &m_btnAddFiles,  &m_btnApply,  &m_btnUndo,
+            &m_btnSelectAll, &m_btnRevertSel, &m_btnRemove, &m_btnRemoveAll};
 }
 
 void CMainDlg::OnDpiChanged(int oldDpi, int newDpi) {
@@ -199,11 +205,11 @@ void CMainDlg::OnDpiChanged(int oldDpi, int newDpi) {
 
 std::vector<CMacCheckBox*> CMainDlg::SettingsFileBoxes() {
     // The order of the file, which follows no order of the window.
-    return {&m_chkArchive,       &m_chkCaseSensitive,      &m_chkCreateTime,   &m_chkPathOnly,
-            &m_chkExclusive,     &m_chkHidden,             &m_chkIncludePath,  &m_chkAccessTime,
-            &m_chkModifyTime,    &m_chkNormal,             &m_chkNotContentIndexed, &m_chkOffline,
-            &m_chkOtherProperties, &m_chkReadOnly,         &m_chkSetFileAttributes, &m_chkSetFileTime,
-            &m_chkSubDir,        &m_chkSystem,             &m_chkTemporary};
+    return {&m_chkArchive,         &m_chkCaseSensitive, &m_chkCreateTime,        &m_chkPathOnly,
+            &m_chkExclusive,       &m_chkHidden,        &m_chkIncludePath,       &m_chkAccessTime,
+            &m_chkModifyTime,      &m_chkNormal,        &m_chkNotContentIndexed, &m_chkOffline,
+            &m_chkOtherProperties, &m_chkReadOnly,      &m_chkSetFileAttributes, &m_chkSetFileTime,
+            &m_chkSubDir,          &m_chkSystem,        &m_chkTemporary};
 }
 
 namespace {
@@ -274,10 +280,10 @@ RECT CMainDlg::StartupWindowRect() const {
     const auto fit = [](long long wanted, int least, int most) {
         return static_cast<int>(std::max<long long>(least, std::min<long long>(wanted, std::max(least, most))));
     };
-    const int width = fit(static_cast<long long>(ScaleToDpi(m_nWidth, dpi)) + frameX, ScaleToDpi(kMinTrackWidth, dpi),
-                          maxWidth);
-    const int height = fit(static_cast<long long>(ScaleToDpi(m_nHeight, dpi)) + frameY,
-                           ScaleToDpi(kMinTrackHeight, dpi), maxHeight);
+    const int width =
+        fit(static_cast<long long>(ScaleToDpi(m_nWidth, dpi)) + frameX, ScaleToDpi(kMinTrackWidth, dpi), maxWidth);
+    const int height =
+        fit(static_cast<long long>(ScaleToDpi(m_nHeight, dpi)) + frameY, ScaleToDpi(kMinTrackHeight, dpi), maxHeight);
     return RECT{0, 0, width, height};
 }
 
@@ -411,56 +417,56 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
             return TRUE;
         }
         switch (id) {
-        case IDC_APPLY:
-            RunPass(&CMainDlg::OnApplyChanges);
-            return TRUE;
-        case IDC_UNDO:
-            RunPass(&CMainDlg::OnUndoChanges);
-            return TRUE;
-        case IDC_ADD_FILES:
-            OnAddFiles();
-            return TRUE;
-        case IDC_ADD_FOLDER:
-            OnAddFolder();
-            return TRUE;
-        case IDC_SELECT_ALL:
-            OnSelectAll();
-            return TRUE;
-        case IDC_REVERT_SEL:
-            OnRevertSel();
-            return TRUE;
-        case IDC_REMOVE:
-            OnRemove();
-            return TRUE;
-        case IDC_REMOVE_ALL:
-            OnRemoveAll();
-            return TRUE;
-        case IDC_NORMAL:
-            OnNormal();
-            return TRUE;
-        case IDC_ARCHIVE:
-            OnArchive();
-            return TRUE;
-        case IDC_READ_ONLY:
-            OnReadOnly();
-            return TRUE;
-        case IDC_HIDDEN:
-            OnHidden();
-            return TRUE;
-        case IDC_SYSTEM:
-            OnSystem();
-            return TRUE;
-        case IDC_TEMPORARY:
-            OnTemporary();
-            return TRUE;
-        case IDC_OFFLINE:
-            OnOffline();
-            return TRUE;
-        case IDC_NOT_CONTENT_INDEXED:
-            OnNotContentIndexed();
-            return TRUE;
-        default:
-            break;
+            case IDC_APPLY:
+                RunPass(&CMainDlg::OnApplyChanges);
+                return TRUE;
+            case IDC_UNDO:
+                RunPass(&CMainDlg::OnUndoChanges);
+                return TRUE;
+            case IDC_ADD_FILES:
+                OnAddFiles();
+                return TRUE;
+            case IDC_ADD_FOLDER:
+                OnAddFolder();
+                return TRUE;
+            case IDC_SELECT_ALL:
+                OnSelectAll();
+                return TRUE;
+            case IDC_REVERT_SEL:
+                OnRevertSel();
+                return TRUE;
+            case IDC_REMOVE:
+                OnRemove();
+                return TRUE;
+            case IDC_REMOVE_ALL:
+                OnRemoveAll();
+                return TRUE;
+            case IDC_NORMAL:
+                OnNormal();
+                return TRUE;
+            case IDC_ARCHIVE:
+                OnArchive();
+                return TRUE;
+            case IDC_READ_ONLY:
+                OnReadOnly();
+                return TRUE;
+            case IDC_HIDDEN:
+                OnHidden();
+                return TRUE;
+            case IDC_SYSTEM:
+                OnSystem();
+                return TRUE;
+            case IDC_TEMPORARY:
+                OnTemporary();
+                return TRUE;
+            case IDC_OFFLINE:
+                OnOffline();
+                return TRUE;
+            case IDC_NOT_CONTENT_INDEXED:
+                OnNotContentIndexed();
+                return TRUE;
+            default:
+                break;
         }
     }
     if (code == EN_CHANGE && id == IDC_FILTER) {
@@ -480,17 +486,17 @@ BOOL CMainDlg::OnCommand(UINT id, UINT code, HWND control) {
 
 bool CMainDlg::OnGroupSwitch(UINT id) {
     switch (id) {
-    case IDC_SET_FILE_TIME:
-        OnSetFileTime();
-        return true;
-    case IDC_SET_FILE_ATTRIBUTES:
-        OnSetFileAttributes();
-        return true;
-    case IDC_OTHER_PROPERTIES:
-        OnOtherProperties();
-        return true;
-    default:
-        return false;
+        case IDC_SET_FILE_TIME:
+            OnSetFileTime();
+            return true;
+        case IDC_SET_FILE_ATTRIBUTES:
+            OnSetFileAttributes();
+            return true;
+        case IDC_OTHER_PROPERTIES:
+            OnOtherProperties();
+            return true;
+        default:
+            return false;
     }
 }
 

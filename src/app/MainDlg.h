@@ -3,21 +3,21 @@
 // names (start-up, settings, layout, message routing, the exit question) is in app/MainDlg.cpp.
 #pragma once
 
+#include "app/SkinFrameEx.h"
 #include "editing/FileBackup.h"
-#include "framework/Controls.h"
 #include "filelist/PathIndex.h"
 #include "filelist/TimeValues.h"
+#include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "skin/MacButton.h"
 #include "skin/MacCheckBox.h"
 #include "skin/NListBox.h"
-#include "app/SkinFrameEx.h"
 
 #include <map>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct FolderIdentity;

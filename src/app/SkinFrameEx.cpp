@@ -47,8 +47,7 @@ HICON LoadSmallIcon(UINT id, int dpi) {
 
 }  // namespace
 
-void CSkinFrameEx::AttachMain(CWnd* owner, int theme, const std::wstring& dataFolder,
-                              const std::wstring& productName) {
+void CSkinFrameEx::AttachMain(CWnd* owner, int theme, const std::wstring& dataFolder, const std::wstring& productName) {
     Attach(owner, theme);
     if (!IsAttached()) {
         return;
@@ -202,7 +201,8 @@ void CSkinFrameEx::OpenKeyboardMenu() {
     }
     m_pOwner->PostMessage(WM_KEYDOWN, VK_DOWN, 0);
     const RECT below = m_btnHelp.GetWindowRect();
-    const UINT chosen = holder.TrackPopupMenu(TPM_RIGHTALIGN | TPM_RIGHTBUTTON, below.right, below.bottom, m_pOwner->m_hWnd);
+    const UINT chosen =
+        holder.TrackPopupMenu(TPM_RIGHTALIGN | TPM_RIGHTBUTTON, below.right, below.bottom, m_pOwner->m_hWnd);
     holder.DetachSubmenus();
     if (chosen != 0) {
         m_pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
@@ -211,7 +211,8 @@ void CSkinFrameEx::OpenKeyboardMenu() {
 
 void CSkinFrameEx::TrackMenuBelow(const CSkinMenu& menu, const CMacButton& button) {
     const RECT below = button.GetWindowRect();
-    const UINT chosen = menu.TrackPopupMenu(TPM_RIGHTALIGN | TPM_RIGHTBUTTON, below.right, below.bottom, m_pOwner->m_hWnd);
+    const UINT chosen =
+        menu.TrackPopupMenu(TPM_RIGHTALIGN | TPM_RIGHTBUTTON, below.right, below.bottom, m_pOwner->m_hWnd);
     if (chosen != 0) {
         // The menu returns its command rather than posting it; it goes the way a posted one would.
         m_pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
@@ -220,39 +221,39 @@ void CSkinFrameEx::TrackMenuBelow(const CSkinMenu& menu, const CMacButton& butto
 
 bool CSkinFrameEx::OnHelpCommand(UINT id) {
     switch (id) {
-    case ID_HELP_ABOUT: {
-        CAboutDlg about(m_strProduct);
-        about.m_nTheme = m_nTheme;
-        about.DoModal();
-        return true;
-    }
-    case ID_HELP_ONLINE_HELP:
-        ShowOnlineHelp();
-        return true;
-    case ID_HELP_WEB_SITE:
-        OpenHomePage();
-        return true;
-    case ID_HELP_CONTACT:
-        OpenSupportPage();
-        return true;
-    case ID_HELP_ERROR_LOG:
-        OpenErrorLog();
-        return true;
-    case ID_HELP_ERROR_REPORT:
-        if (!SendErrorReport()) {
-            MacMessageBox(ErrorReportFallbackNotice(), m_nTheme);
+        case ID_HELP_ABOUT: {
+            CAboutDlg about(m_strProduct);
+            about.m_nTheme = m_nTheme;
+            about.DoModal();
+            return true;
         }
-        return true;
-    case ID_HELP_UPDATE:
-        m_bAutoUpdate = !m_bAutoUpdate;
-        m_menuHelp.SetUpdateItemText(UpdateItemText(m_bAutoUpdate));
-        // Switching the automatic check on checks at once; switching it off starts nothing.
-        if (m_bAutoUpdate) {
-            m_updater.CheckForUpdate(true, m_strProduct);
-        }
-        return true;
-    default:
-        return false;
+        case ID_HELP_ONLINE_HELP:
+            ShowOnlineHelp();
+            return true;
+        case ID_HELP_WEB_SITE:
+            OpenHomePage();
+            return true;
+        case ID_HELP_CONTACT:
+            OpenSupportPage();
+            return true;
+        case ID_HELP_ERROR_LOG:
+            OpenErrorLog();
+            return true;
+        case ID_HELP_ERROR_REPORT:
+            if (!SendErrorReport()) {
+                MacMessageBox(ErrorReportFallbackNotice(), m_nTheme);
+            }
+            return true;
+        case ID_HELP_UPDATE:
+            m_bAutoUpdate = !m_bAutoUpdate;
+            m_menuHelp.SetUpdateItemText(UpdateItemText(m_bAutoUpdate));
+            // Switching the automatic check on checks at once; switching it off starts nothing.
+            if (m_bAutoUpdate) {
+                m_updater.CheckForUpdate(true, m_strProduct);
+            }
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -262,57 +263,57 @@ LRESULT CSkinFrameEx::HookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     switch (message) {
-    case WM_SIZE:
-        LayOutCaption();
-        ShowMaximizedState();
-        return result;
-    case WM_SYSCOMMAND:
-        // Alt pressed and released alone, or F10: the window has no menu bar, so its menus open.
-        // Alt+Space (the character in lParam) keeps the window's own menu.
-        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0) {
-            OpenKeyboardMenu();
-            return 1;
-        }
-        return result;
-    case WM_ACTIVATE:
-        for (CMacButton* button : {&m_btnMaximize, &m_btnMinimize, &m_btnHelp, &m_btnTheme}) {
-            button->Invalidate();
-        }
-        return result;
-    case WM_LBUTTONDBLCLK:
-        // A double click on the title bar toggles maximize, as on any title bar.
-        if (HIWORD(lParam) < CaptionHeight()) {
-            m_pOwner->PostMessage(WM_COMMAND, ID_CAPTION_MAXIMIZE, 0);
-        }
-        return result;
-    case WM_MEASUREITEM:
-    case WM_DRAWITEM:
-        if (m_menuHelp.RouteOwnerDraw(message, lParam) || m_menuTheme.RouteOwnerDraw(message, lParam)) {
-            return TRUE;
-        }
-        return result;
-    case WM_COMMAND:
-        break;
-    default:
-        return result;
+        case WM_SIZE:
+            LayOutCaption();
+            ShowMaximizedState();
+            return result;
+        case WM_SYSCOMMAND:
+            // Alt pressed and released alone, or F10: the window has no menu bar, so its menus open.
+            // Alt+Space (the character in lParam) keeps the window's own menu.
+            if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0) {
+                OpenKeyboardMenu();
+                return 1;
+            }
+            return result;
+        case WM_ACTIVATE:
+            for (CMacButton* button : {&m_btnMaximize, &m_btnMinimize, &m_btnHelp, &m_btnTheme}) {
+                button->Invalidate();
+            }
+            return result;
+        case WM_LBUTTONDBLCLK:
+            // A double click on the title bar toggles maximize, as on any title bar.
+            if (HIWORD(lParam) < CaptionHeight()) {
+                m_pOwner->PostMessage(WM_COMMAND, ID_CAPTION_MAXIMIZE, 0);
+            }
+            return result;
+        case WM_MEASUREITEM:
+        case WM_DRAWITEM:
+            if (m_menuHelp.RouteOwnerDraw(message, lParam) || m_menuTheme.RouteOwnerDraw(message, lParam)) {
+                return TRUE;
+            }
+            return result;
+        case WM_COMMAND:
+            break;
+        default:
+            return result;
     }
     const UINT id = LOWORD(wParam);
     if (HIWORD(wParam) == 0) {
         switch (id) {
-        case ID_CAPTION_MAXIMIZE:
-            ToggleMaximized();
-            return result;
-        case ID_CAPTION_MINIMIZE:
-            m_pOwner->ShowWindow(SW_SHOWMINNOACTIVE);
-            return result;
-        case ID_CAPTION_HELP_MENU:
-            TrackMenuBelow(m_menuHelp, m_btnHelp);
-            return result;
-        case ID_CAPTION_THEME_MENU:
-            TrackMenuBelow(m_menuTheme, m_btnTheme);
-            return result;
-        default:
-            break;
+            case ID_CAPTION_MAXIMIZE:
+                ToggleMaximized();
+                return result;
+            case ID_CAPTION_MINIMIZE:
+                m_pOwner->ShowWindow(SW_SHOWMINNOACTIVE);
+                return result;
+            case ID_CAPTION_HELP_MENU:
+                TrackMenuBelow(m_menuHelp, m_btnHelp);
+                return result;
+            case ID_CAPTION_THEME_MENU:
+                TrackMenuBelow(m_menuTheme, m_btnTheme);
+                return result;
+            default:
+                break;
         }
     }
     if (wParam >= ID_THEME_FIRST && wParam < ID_THEME_FIRST + THEME_COUNT) {

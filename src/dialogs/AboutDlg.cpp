@@ -1,7 +1,7 @@
 #include "dialogs/AboutDlg.h"
 
-#include "resources/Version.h"
 #include "framework/Dpi.h"
+#include "resources/Version.h"
 
 namespace {
 
@@ -34,7 +34,8 @@ BOOL CAboutDlg::OnInitDialog() {
     make(m_stcName, L"Static", m_strProduct, SS_CENTER | SS_NOPREFIX, RECT{S(10), S(44), cx - S(10), S(62)}, 0xFFFF);
     make(m_stcVersion, L"Static", std::wstring(L"Version ") + kProgramVersion, SS_CENTER | SS_NOPREFIX,
          RECT{S(10), S(64), cx - S(10), S(82)}, 0xFFFF);
-    make(m_btnOk, L"Button", L"&OK", WS_TABSTOP | BS_FLAT, RECT{(cx - S(68)) / 2, S(96), (cx - S(68)) / 2 + S(68), S(119)}, IDOK);
+    make(m_btnOk, L"Button", L"&OK", WS_TABSTOP | BS_FLAT,
+         RECT{(cx - S(68)) / 2, S(96), (cx - S(68)) / 2 + S(68), S(119)}, IDOK);
     m_btnOk.ApplyTheme(m_nTheme);
     return TRUE;
 }

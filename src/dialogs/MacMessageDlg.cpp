@@ -97,23 +97,23 @@ BOOL CMacMessageDlg::PreTranslateMessage(MSG* msg) {
         int id = 0;
         const HWND focus = ::GetFocus();
         switch (msg->wParam) {
-        case VK_RETURN:
-            id = focus && (focus == m_btn1.m_hWnd || focus == m_btn2.m_hWnd) ? ::GetDlgCtrlID(focus) : IDOK;
-            break;
-        case VK_ESCAPE:
-            id = IDCANCEL;
-            break;
-        case 'Y':
-            id = m_nType == kTypeYesNo ? IDOK : 0;
-            break;
-        case 'N':
-            id = m_nType == kTypeYesNo ? IDCANCEL : 0;
-            break;
-        case 'O':
-            id = m_nType == kTypeOk ? IDOK : 0;
-            break;
-        default:
-            break;
+            case VK_RETURN:
+                id = focus && (focus == m_btn1.m_hWnd || focus == m_btn2.m_hWnd) ? ::GetDlgCtrlID(focus) : IDOK;
+                break;
+            case VK_ESCAPE:
+                id = IDCANCEL;
+                break;
+            case 'Y':
+                id = m_nType == kTypeYesNo ? IDOK : 0;
+                break;
+            case 'N':
+                id = m_nType == kTypeYesNo ? IDCANCEL : 0;
+                break;
+            case 'O':
+                id = m_nType == kTypeOk ? IDOK : 0;
+                break;
+            default:
+                break;
         }
         if (id != 0) {
             SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, id)));
@@ -207,8 +207,8 @@ BOOL CMacMessageDlg::OnInitDialog() {
     CreateChild(m_btn2, L"Button", L"&No", buttonStyle | (layout.showButton2 ? WS_VISIBLE : 0), layout.button2,
                 IDCANCEL, font);
     if (layout.showCheck) {
-        CreateChild(m_chkDontShow, L"Button", kDontShowText, WS_CHILD | WS_VISIBLE | WS_TABSTOP, layout.check,
-                    0xFFFF, font);
+        CreateChild(m_chkDontShow, L"Button", kDontShowText, WS_CHILD | WS_VISIBLE | WS_TABSTOP, layout.check, 0xFFFF,
+                    font);
         m_chkDontShow.ApplyTheme(m_nTheme);
         m_chkDontShow.SetChecked(FALSE);
         m_chkDontShow.InvalidateBox();

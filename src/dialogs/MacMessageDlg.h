@@ -72,6 +72,6 @@ private:
     // The width the "Do not show me this dialog again." box needs for its label in `font`.
     int MeasureCheckBox(HFONT font) const;
     // Creates a child control whose rectangle is given relative to the box's window.
-    bool CreateChild(CWnd& child, const wchar_t* className, const wchar_t* text, DWORD style,
-                     const RECT& windowRect, UINT id, HFONT font);
+    bool CreateChild(CWnd& child, const wchar_t* className, const wchar_t* text, DWORD style, const RECT& windowRect,
+                     UINT id, HFONT font);
 };

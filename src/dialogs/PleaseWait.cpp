@@ -3,8 +3,8 @@
 // only its own sessions.
 #include "dialogs/PleaseWait.h"
 
-#include "framework/Dpi.h"
 #include "framework/Controls.h"
+#include "framework/Dpi.h"
 #include "skin/MacProgressCtrl.h"
 #include "skin/SkinDialog.h"
 

@@ -1,10 +1,10 @@
 // Apply Changes: every listed file gets the chosen groups of changes, each reported by a line.
 #include "app/MainDlg.h"
 
+#include "app/OutOfMemory.h"
 #include "dialogs/LongWorkProgress.h"
 #include "dialogs/MessageBox.h"
 #include "editing/FileAttributeWord.h"
-#include "app/OutOfMemory.h"
 #include "editing/SummaryProperties.h"
 #include "framework/WaitCursor.h"
 #include "support/ErrorLog.h"
@@ -17,7 +17,8 @@ namespace {
 constexpr wchar_t kNoFilesNotice[] =
     L"Please add files to the list using \"Add Files\" or \"Add Folder\" before press this button.";
 constexpr wchar_t kNoGroupNotice[] =
-    L"Please check select \"Set File Time\", \"Set File Attributes\", or \"Set File Properties\" before press this button.";
+    L"Please check select \"Set File Time\", \"Set File Attributes\", or \"Set File Properties\" before press this "
+    L"button.";
 
 }  // namespace
 
@@ -92,8 +93,10 @@ void CMainDlg::OnApplyChanges() {
                               L"the files changed so far.",
                               current + 1, rows, m_vecRows[static_cast<size_t>(current)]->m_path.c_str());
         } else {
-            ReportOutOfMemory(*this, L"Out of memory after Apply Changes had changed all %d files; Undo Changes "
-                                     L"restores them.", rows);
+            ReportOutOfMemory(*this,
+                              L"Out of memory after Apply Changes had changed all %d files; Undo Changes "
+                              L"restores them.",
+                              rows);
         }
     }
 }
@@ -112,7 +115,8 @@ std::wstring CMainDlg::ApplyToFile(const std::wstring& path, bool times, bool at
     }
     std::wstring message;
     if (times) {
-        message += path + (timesDone ? L" -- file time changed successfully!\r\n" : L" -- file time change failed.\r\n");
+        message +=
+            path + (timesDone ? L" -- file time changed successfully!\r\n" : L" -- file time change failed.\r\n");
     }
     if (attributes) {
         message += path + (attributesDone ? L" -- file attributes changed successfully!\r\n"
@@ -134,7 +138,8 @@ bool CMainDlg::ChangeFileProperties(const std::wstring& path) {
 
 std::wstring CMainDlg::ReserveReport(int linesPerRow) const {
     // The longest text that follows a path on a line of either pass.
-    static const std::size_t kLongestLineEnd = std::wstring_view(L" -- file attributes rollback successfully!\r\n").size();
+    static const std::size_t kLongestLineEnd =
+        std::wstring_view(L" -- file attributes rollback successfully!\r\n").size();
     std::size_t chars = std::wstring_view(kSeparatorLine).size();
     for (const ListedPath* row : m_vecRows) {
         chars += static_cast<std::size_t>(linesPerRow) * (row->m_path.size() + kLongestLineEnd);
@@ -152,7 +157,8 @@ void CMainDlg::AppendOutput(const std::wstring& text) {
     m_editOutput.ReplaceSel(text);
     // An edit control that cannot grow its text takes none of it and says so only to its parent
     // (EN_ERRSPACE): a report the pane did not take is reported as running out of memory.
-    if (static_cast<std::size_t>(::GetWindowTextLengthW(m_editOutput.m_hWnd)) != static_cast<std::size_t>(length) + text.size()) {
+    if (static_cast<std::size_t>(::GetWindowTextLengthW(m_editOutput.m_hWnd)) !=
+        static_cast<std::size_t>(length) + text.size()) {
         throw std::bad_alloc();
     }
     const int lastLine = m_editOutput.GetLineCount() - 1;

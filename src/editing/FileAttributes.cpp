@@ -37,9 +37,12 @@ std::optional<DWORD> LiftReadOnly(const std::wstring& path) {
 }
 
 std::vector<std::pair<CMacCheckBox*, DWORD>> CMainDlg::AttributeBoxes() {
-    return {{&m_chkArchive, FILE_ATTRIBUTE_ARCHIVE},     {&m_chkReadOnly, FILE_ATTRIBUTE_READONLY},
-            {&m_chkHidden, FILE_ATTRIBUTE_HIDDEN},       {&m_chkSystem, FILE_ATTRIBUTE_SYSTEM},
-            {&m_chkTemporary, FILE_ATTRIBUTE_TEMPORARY}, {&m_chkOffline, FILE_ATTRIBUTE_OFFLINE},
+    return {{&m_chkArchive, FILE_ATTRIBUTE_ARCHIVE},
+            {&m_chkReadOnly, FILE_ATTRIBUTE_READONLY},
+            {&m_chkHidden, FILE_ATTRIBUTE_HIDDEN},
+            {&m_chkSystem, FILE_ATTRIBUTE_SYSTEM},
+            {&m_chkTemporary, FILE_ATTRIBUTE_TEMPORARY},
+            {&m_chkOffline, FILE_ATTRIBUTE_OFFLINE},
             {&m_chkNotContentIndexed, FILE_ATTRIBUTE_NOT_CONTENT_INDEXED}};
 }
 
@@ -57,13 +60,27 @@ void CMainDlg::OnAttributeBox(CMacCheckBox& box) {
     }
 }
 
-void CMainDlg::OnArchive() { OnAttributeBox(m_chkArchive); }
-void CMainDlg::OnReadOnly() { OnAttributeBox(m_chkReadOnly); }
-void CMainDlg::OnHidden() { OnAttributeBox(m_chkHidden); }
-void CMainDlg::OnSystem() { OnAttributeBox(m_chkSystem); }
-void CMainDlg::OnTemporary() { OnAttributeBox(m_chkTemporary); }
-void CMainDlg::OnOffline() { OnAttributeBox(m_chkOffline); }
-void CMainDlg::OnNotContentIndexed() { OnAttributeBox(m_chkNotContentIndexed); }
+void CMainDlg::OnArchive() {
+    OnAttributeBox(m_chkArchive);
+}
+void CMainDlg::OnReadOnly() {
+    OnAttributeBox(m_chkReadOnly);
+}
+void CMainDlg::OnHidden() {
+    OnAttributeBox(m_chkHidden);
+}
+void CMainDlg::OnSystem() {
+    OnAttributeBox(m_chkSystem);
+}
+void CMainDlg::OnTemporary() {
+    OnAttributeBox(m_chkTemporary);
+}
+void CMainDlg::OnOffline() {
+    OnAttributeBox(m_chkOffline);
+}
+void CMainDlg::OnNotContentIndexed() {
+    OnAttributeBox(m_chkNotContentIndexed);
+}
 
 DWORD CMainDlg::ComposeAttributes() {
     std::uint32_t chosen = 0;

@@ -35,16 +35,20 @@ bool CMainDlg::ChangeFileTime(const std::wstring& path) {
     // and written back they would lose their fraction of a second, and in a zone with daylight
     // saving a time in the hour the spring change skips would come back an hour early.
     FileStatus status{kUnrepresentableTime, kUnrepresentableTime, kUnrepresentableTime};
-    if (create) status.m_ctime = *newTime;
-    if (access) status.m_atime = *newTime;
-    if (modify) status.m_mtime = *newTime;
+    if (create)
+        status.m_ctime = *newTime;
+    if (access)
+        status.m_atime = *newTime;
+    if (modify)
+        status.m_mtime = *newTime;
     return WriteTimes(path, status);
 }
 
 bool CMainDlg::WriteTimes(const std::wstring& path, const FileStatus& status) {
     // A file that can be opened exclusively for reading is a plain file nobody else holds.
     if (path.size() < MAX_PATH) {
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             ::CloseHandle(file);
             return WriteFileStatus(path, status);
@@ -66,7 +70,8 @@ bool CMainDlg::SetDirTime(const FileStatus& status, const std::wstring& path) {
     const std::optional<FILETIME> accessed = convert(status.m_atime);
     const std::optional<FILETIME> created = convert(status.m_ctime);
     const std::optional<FILETIME> modified = convert(status.m_mtime);
-    const bool unconvertible = (!IsAbsentTime(status.m_atime) && !accessed) || (!IsAbsentTime(status.m_ctime) && !created) ||
+    const bool unconvertible = (!IsAbsentTime(status.m_atime) && !accessed) ||
+                               (!IsAbsentTime(status.m_ctime) && !created) ||
                                (!IsAbsentTime(status.m_mtime) && !modified);
     const BOOL ok = !unconvertible && ::SetFileTime(handle, created ? &*created : nullptr,
                                                     accessed ? &*accessed : nullptr, modified ? &*modified : nullptr);

@@ -87,7 +87,8 @@ bool ParseXml(const std::string& text, XmlNodes& nodes) {
     if (!create || text.size() > kMaxPartBytes) {
         return false;
     }
-    ComRef<IStream> stream(::SHCreateMemStream(reinterpret_cast<const BYTE*>(text.data()), static_cast<UINT>(text.size())));
+    ComRef<IStream> stream(
+        ::SHCreateMemStream(reinterpret_cast<const BYTE*>(text.data()), static_cast<UINT>(text.size())));
     IXmlReader* rawReader = nullptr;
     if (!stream || FAILED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&rawReader), nullptr)) || !rawReader) {
         return false;
@@ -101,25 +102,46 @@ bool ParseXml(const std::string& text, XmlNodes& nodes) {
     const auto name = [&](XmlNode& node) {
         const WCHAR* chars = nullptr;
         UINT length = 0;
-        if (SUCCEEDED(reader->GetQualifiedName(&chars, &length))) node.qualifiedName = Utf8(chars, length);
-        if (SUCCEEDED(reader->GetNamespaceUri(&chars, &length))) node.namespaceUri = Utf8(chars, length);
-        if (SUCCEEDED(reader->GetLocalName(&chars, &length))) node.localName = Utf8(chars, length);
-        if (SUCCEEDED(reader->GetValue(&chars, &length))) node.value = Utf8(chars, length);
+        if (SUCCEEDED(reader->GetQualifiedName(&chars, &length)))
+            node.qualifiedName = Utf8(chars, length);
+        if (SUCCEEDED(reader->GetNamespaceUri(&chars, &length)))
+            node.namespaceUri = Utf8(chars, length);
+        if (SUCCEEDED(reader->GetLocalName(&chars, &length)))
+            node.localName = Utf8(chars, length);
+        if (SUCCEEDED(reader->GetValue(&chars, &length)))
+            node.value = Utf8(chars, length);
     };
     XmlNodeType type = XmlNodeType_None;
     HRESULT hr = S_OK;
     while ((hr = reader->Read(&type)) == S_OK) {
         XmlNode node;
         switch (type) {
-        case XmlNodeType_XmlDeclaration: node.kind = XmlNodeKind::Declaration; break;
-        case XmlNodeType_Element: node.kind = XmlNodeKind::Element; break;
-        case XmlNodeType_EndElement: node.kind = XmlNodeKind::EndElement; break;
-        case XmlNodeType_Text: node.kind = XmlNodeKind::Text; break;
-        case XmlNodeType_CDATA: node.kind = XmlNodeKind::CData; break;
-        case XmlNodeType_Whitespace: node.kind = XmlNodeKind::Whitespace; break;
-        case XmlNodeType_Comment: node.kind = XmlNodeKind::Comment; break;
-        case XmlNodeType_ProcessingInstruction: node.kind = XmlNodeKind::ProcessingInstruction; break;
-        default: return false;  // a document type or anything else we would not write back
+            case XmlNodeType_XmlDeclaration:
+                node.kind = XmlNodeKind::Declaration;
+                break;
+            case XmlNodeType_Element:
+                node.kind = XmlNodeKind::Element;
+                break;
+            case XmlNodeType_EndElement:
+                node.kind = XmlNodeKind::EndElement;
+                break;
+            case XmlNodeType_Text:
+                node.kind = XmlNodeKind::Text;
+                break;
+            case XmlNodeType_CDATA:
+                node.kind = XmlNodeKind::CData;
+                break;
+            case XmlNodeType_Whitespace:
+                node.kind = XmlNodeKind::Whitespace;
+                break;
+            case XmlNodeType_Comment:
+                node.kind = XmlNodeKind::Comment;
+                break;
+            case XmlNodeType_ProcessingInstruction:
+                node.kind = XmlNodeKind::ProcessingInstruction;
+                break;
+            default:
+                return false;  // a document type or anything else we would not write back
         }
         name(node);
         if (type == XmlNodeType_Element) {
@@ -171,21 +193,27 @@ bool ParseEntry(const OpenedPackage& package, const ZipEntry& entry, XmlNodes& n
 const wchar_t* OpenPackage(const std::wstring& path, OpenedPackage& package, PackageOutcome& outcome) {
     outcome = PackageOutcome::Failed;
     switch (LoadFile(path, package.bytes)) {
-    case LoadStatus::NotAPackage:
-    case LoadStatus::Unreadable:
-        // A file we cannot open (a folder, a file held by another program) is left to the
-        // compound-document route, which fails for it as it always did.
-        outcome = PackageOutcome::NotAPackage;
-        return nullptr;
-    case LoadStatus::TooLarge: return L"it is too large to handle";
-    case LoadStatus::Ok: break;
+        case LoadStatus::NotAPackage:
+        case LoadStatus::Unreadable:
+            // A file we cannot open (a folder, a file held by another program) is left to the
+            // compound-document route, which fails for it as it always did.
+            outcome = PackageOutcome::NotAPackage;
+            return nullptr;
+        case LoadStatus::TooLarge:
+            return L"it is too large to handle";
+        case LoadStatus::Ok:
+            break;
     }
     switch (ReadZipArchive(package.bytes, package.archive)) {
-    case ZipStatus::Ok: break;
-    case ZipStatus::NotZip:
-    case ZipStatus::Damaged: return L"its zip directory is damaged";
-    case ZipStatus::Encrypted: return L"it is encrypted";
-    case ZipStatus::TooLarge: return L"it is too large to handle";
+        case ZipStatus::Ok:
+            break;
+        case ZipStatus::NotZip:
+        case ZipStatus::Damaged:
+            return L"its zip directory is damaged";
+        case ZipStatus::Encrypted:
+            return L"it is encrypted";
+        case ZipStatus::TooLarge:
+            return L"it is too large to handle";
     }
     package.kind = DetectPackageKind(package.bytes, package.archive);
     if (package.kind == PackageKind::None) {
@@ -195,16 +223,19 @@ const wchar_t* OpenPackage(const std::wstring& path, OpenedPackage& package, Pac
     if (package.kind == PackageKind::OpenDocument) {
         if (const ZipEntry* manifest = FindZipEntry(package.archive, "META-INF/manifest.xml")) {
             XmlNodes nodes;
-            if (!ParseEntry(package, *manifest, nodes)) return L"its manifest is damaged";
-            if (ManifestDeclaresEncryption(nodes)) return L"it is password-protected";
+            if (!ParseEntry(package, *manifest, nodes))
+                return L"its manifest is damaged";
+            if (ManifestDeclaresEncryption(nodes))
+                return L"it is password-protected";
         }
-        OpenedPackage::Part meta{PackagePart::OpenDocumentMeta, "meta.xml", FindZipEntry(package.archive, "meta.xml"), {},
-                                 true};
+        OpenedPackage::Part meta{
+            PackagePart::OpenDocumentMeta, "meta.xml", FindZipEntry(package.archive, "meta.xml"), {}, true};
         if (!meta.entry) {
             // Every office document has its meta part; one without it is not ours to invent.
             return L"it has no meta.xml part";
         }
-        if (!ParseEntry(package, *meta.entry, meta.nodes)) return L"its meta.xml part is damaged";
+        if (!ParseEntry(package, *meta.entry, meta.nodes))
+            return L"its meta.xml part is damaged";
         package.parts.push_back(std::move(meta));
     } else {
         package.contentTypesEntry = FindZipEntry(package.archive, "[Content_Types].xml");
@@ -223,13 +254,15 @@ const wchar_t* OpenPackage(const std::wstring& path, OpenedPackage& package, Pac
                      {PackagePart::Extended, kExtendedPropertiesRelationship, "docProps/app.xml"}};
         for (const auto& kind : kinds) {
             OpenedPackage::Part part{kind.which, kind.usualName, nullptr, {}, false};
-            if (const std::optional<std::string> target = FindRootRelationshipTarget(package.relationships, kind.type)) {
+            if (const std::optional<std::string> target =
+                    FindRootRelationshipTarget(package.relationships, kind.type)) {
                 part.name = *target;
                 part.related = true;
                 part.entry = FindZipEntry(package.archive, part.name);
             }
             if (part.entry) {
-                if (!ParseEntry(package, *part.entry, part.nodes)) return L"a properties part is damaged";
+                if (!ParseEntry(package, *part.entry, part.nodes))
+                    return L"a properties part is damaged";
             } else {
                 part.nodes = EmptyPartNodes(kind.which);
             }
@@ -337,7 +370,8 @@ PackageOutcome WritePackageProperties(const std::wstring& path, const PropertyNa
     for (OpenedPackage::Part& part : package.parts) {
         PackageValues own;
         for (const auto& [id, value] : values) {
-            if (PartHoldsProperty(part.which, id)) own[id] = value;
+            if (PartHoldsProperty(part.which, id))
+                own[id] = value;
         }
         bool changed = false;
         if (!EditPackageValues(part.nodes, part.which, own, changed)) {
@@ -345,7 +379,8 @@ PackageOutcome WritePackageProperties(const std::wstring& path, const PropertyNa
                      path.c_str());
             return PackageOutcome::Failed;
         }
-        if (!changed) continue;
+        if (!changed)
+            continue;
         if (part.entry) {
             replaced.push_back(&part);
             continue;
@@ -361,9 +396,10 @@ PackageOutcome WritePackageProperties(const std::wstring& path, const PropertyNa
                                   core ? kCorePropertiesRelationship : kExtendedPropertiesRelationship, part.name)) ||
             !AddContentTypeOverride(package.contentTypes, part.name,
                                     core ? kCorePropertiesContentType : kExtendedPropertiesContentType)) {
-            LogError(L"WriteSummaryProperties: %s was not written: its relationships or content types lack their root "
-                     L"element.",
-                     path.c_str());
+            LogError(
+                L"WriteSummaryProperties: %s was not written: its relationships or content types lack their root "
+                L"element.",
+                path.c_str());
             return PackageOutcome::Failed;
         }
         relationshipsChanged = contentTypesChanged = true;
@@ -380,7 +416,8 @@ PackageOutcome WritePackageProperties(const std::wstring& path, const PropertyNa
             content = SerializeXml(package.contentTypes);
         }
         for (const OpenedPackage::Part* part : replaced) {
-            if (part->entry == &entry) content = SerializeXml(part->nodes);
+            if (part->entry == &entry)
+                content = SerializeXml(part->nodes);
         }
         output.push_back(content ? ZipOutputEntry::Replace(entry, std::move(*content)) : ZipOutputEntry::Copy(entry));
     }

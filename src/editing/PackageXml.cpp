@@ -58,12 +58,12 @@ constexpr char kKeywordSeparator[] = ", ";
 // The chain of elements from the root to the one whose children are the properties.
 std::vector<QName> ContainerPath(PackagePart part) {
     switch (part) {
-    case PackagePart::Core:
-        return {{kCoreNamespace, "coreProperties"}};
-    case PackagePart::Extended:
-        return {{kExtendedNamespace, "Properties"}};
-    case PackagePart::OpenDocumentMeta:
-        return {{kOfficeNamespace, "document-meta"}, {kOfficeNamespace, "meta"}};
+        case PackagePart::Core:
+            return {{kCoreNamespace, "coreProperties"}};
+        case PackagePart::Extended:
+            return {{kExtendedNamespace, "Properties"}};
+        case PackagePart::OpenDocumentMeta:
+            return {{kOfficeNamespace, "document-meta"}, {kOfficeNamespace, "meta"}};
     }
     return {};
 }
@@ -259,7 +259,8 @@ void SetText(XmlNodes& nodes, std::size_t start, const std::string& text) {
         nodes.insert(nodes.begin() + static_cast<std::ptrdiff_t>(start) + 1, {TextNode(text), EndNode(nodes[start])});
         return;
     }
-    nodes.erase(nodes.begin() + static_cast<std::ptrdiff_t>(start) + 1, nodes.begin() + static_cast<std::ptrdiff_t>(end));
+    nodes.erase(nodes.begin() + static_cast<std::ptrdiff_t>(start) + 1,
+                nodes.begin() + static_cast<std::ptrdiff_t>(end));
     nodes.insert(nodes.begin() + static_cast<std::ptrdiff_t>(start) + 1, TextNode(text));
 }
 
@@ -280,10 +281,14 @@ void AppendChildren(XmlNodes& nodes, std::size_t container, const XmlNodes& adde
 }
 
 const char* PreferredPrefix(std::string_view ns) {
-    if (ns == kDublinCore) return "dc";
-    if (ns == kCoreNamespace) return "cp";
-    if (ns == kMetaNamespace) return "meta";
-    if (ns == kXlinkNamespace) return "xlink";
+    if (ns == kDublinCore)
+        return "dc";
+    if (ns == kCoreNamespace)
+        return "cp";
+    if (ns == kMetaNamespace)
+        return "meta";
+    if (ns == kXlinkNamespace)
+        return "xlink";
     return "";
 }
 
@@ -312,14 +317,29 @@ void AddProperty(XmlNodes& nodes, const ContainerScan& scan, const PropertyPlace
 void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += attribute ? "&quot;" : "\""; break;
-        case '\r': out += "&#13;"; break;
-        case '\n': out += attribute ? "&#10;" : "\n"; break;
-        case '\t': out += attribute ? "&#9;" : "\t"; break;
-        default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += attribute ? "&quot;" : "\"";
+                break;
+            case '\r':
+                out += "&#13;";
+                break;
+            case '\n':
+                out += attribute ? "&#10;" : "\n";
+                break;
+            case '\t':
+                out += attribute ? "&#9;" : "\t";
+                break;
+            default:
+                out += c;
         }
     }
 }
@@ -348,39 +368,40 @@ std::string SerializeXml(const XmlNodes& nodes) {
     std::string out;
     for (const XmlNode& node : nodes) {
         switch (node.kind) {
-        case XmlNodeKind::Declaration: {
-            std::vector<XmlAttribute> attributes = node.attributes;
-            for (XmlAttribute& attribute : attributes) {
-                if (attribute.qualifiedName == "encoding") attribute.value = "UTF-8";
+            case XmlNodeKind::Declaration: {
+                std::vector<XmlAttribute> attributes = node.attributes;
+                for (XmlAttribute& attribute : attributes) {
+                    if (attribute.qualifiedName == "encoding")
+                        attribute.value = "UTF-8";
+                }
+                out += "<?xml";
+                AppendAttributes(out, attributes);
+                out += "?>";
+                break;
             }
-            out += "<?xml";
-            AppendAttributes(out, attributes);
-            out += "?>";
-            break;
-        }
-        case XmlNodeKind::Element:
-            out += '<' + node.qualifiedName;
-            AppendAttributes(out, node.attributes);
-            out += node.empty ? "/>" : ">";
-            break;
-        case XmlNodeKind::EndElement:
-            out += "</" + node.qualifiedName + '>';
-            break;
-        case XmlNodeKind::Text:
-            AppendEscaped(out, node.value, false);
-            break;
-        case XmlNodeKind::CData:
-            out += "<![CDATA[" + node.value + "]]>";
-            break;
-        case XmlNodeKind::Whitespace:
-            out += node.value;
-            break;
-        case XmlNodeKind::Comment:
-            out += "<!--" + node.value + "-->";
-            break;
-        case XmlNodeKind::ProcessingInstruction:
-            out += "<?" + node.qualifiedName + (node.value.empty() ? "" : " " + node.value) + "?>";
-            break;
+            case XmlNodeKind::Element:
+                out += '<' + node.qualifiedName;
+                AppendAttributes(out, node.attributes);
+                out += node.empty ? "/>" : ">";
+                break;
+            case XmlNodeKind::EndElement:
+                out += "</" + node.qualifiedName + '>';
+                break;
+            case XmlNodeKind::Text:
+                AppendEscaped(out, node.value, false);
+                break;
+            case XmlNodeKind::CData:
+                out += "<![CDATA[" + node.value + "]]>";
+                break;
+            case XmlNodeKind::Whitespace:
+                out += node.value;
+                break;
+            case XmlNodeKind::Comment:
+                out += "<!--" + node.value + "-->";
+                break;
+            case XmlNodeKind::ProcessingInstruction:
+                out += "<?" + node.qualifiedName + (node.value.empty() ? "" : " " + node.value) + "?>";
+                break;
         }
     }
     return out;
@@ -398,7 +419,8 @@ PackageValues ReadPackageValues(const XmlNodes& nodes, PackagePart part) {
         return values;
     }
     for (const PropertyPlace& place : kPlaces) {
-        if (place.part != part) continue;
+        if (place.part != part)
+            continue;
         if (std::optional<std::string> value = CurrentValue(nodes, scan, place)) {
             values[place.id] = std::move(*value);
         }
@@ -413,11 +435,13 @@ bool EditPackageValues(XmlNodes& nodes, PackagePart part, const PackageValues& v
     }
     for (const PropertyPlace& place : kPlaces) {
         const auto wanted = values.find(place.id);
-        if (place.part != part || wanted == values.end()) continue;
+        if (place.part != part || wanted == values.end())
+            continue;
         // Each edit moves nodes, so the container is looked at afresh for every property.
         const ContainerScan scan = ScanContainer(nodes, part);
         const std::optional<std::string> current = CurrentValue(nodes, scan, place);
-        if (current.value_or(std::string()) == wanted->second) continue;
+        if (current.value_or(std::string()) == wanted->second)
+            continue;
         changed = true;
         const std::vector<std::size_t> found = Occurrences(nodes, scan, place.element);
         if (found.empty()) {
@@ -426,7 +450,8 @@ bool EditPackageValues(XmlNodes& nodes, PackagePart part, const PackageValues& v
             SetNamespacedAttribute(nodes, found.front(), scan.ancestors, place.attribute, wanted->second, "xlink");
         } else {
             // The first keeps the whole value; further ones (keywords) go, last first.
-            for (auto it = found.rbegin(); it + 1 != found.rend(); ++it) RemoveElement(nodes, *it);
+            for (auto it = found.rbegin(); it + 1 != found.rend(); ++it)
+                RemoveElement(nodes, *it);
             SetText(nodes, found.front(), wanted->second);
         }
     }
@@ -456,22 +481,26 @@ XmlNodes EmptyPartNodes(PackagePart part) {
 
 std::optional<std::string> FindRootRelationshipTarget(const XmlNodes& relationships, std::string_view type) {
     for (const XmlNode& node : relationships) {
-        if (!Is(node, {kRelationshipsNamespace, "Relationship"})) continue;
+        if (!Is(node, {kRelationshipsNamespace, "Relationship"}))
+            continue;
         const XmlAttribute* found = FindAttribute(node, {"", "Type"});
         const XmlAttribute* target = FindAttribute(node, {"", "Target"});
         const XmlAttribute* mode = FindAttribute(node, {"", "TargetMode"});
-        if (!found || found->value != type || !target || (mode && mode->value == "External")) continue;
+        if (!found || found->value != type || !target || (mode && mode->value == "External"))
+            continue;
         // The package's root relationships resolve against the package root.
         std::string name = target->value;
-        while (name.starts_with("/") || name.starts_with("./")) name.erase(0, name.starts_with("/") ? 1 : 2);
+        while (name.starts_with("/") || name.starts_with("./"))
+            name.erase(0, name.starts_with("/") ? 1 : 2);
         return name;
     }
     return std::nullopt;
 }
 
 bool AddRootRelationship(XmlNodes& relationships, std::string_view type, std::string_view partName) {
-    const auto root = std::find_if(relationships.begin(), relationships.end(),
-                                   [](const XmlNode& node) { return Is(node, {kRelationshipsNamespace, "Relationships"}); });
+    const auto root = std::find_if(relationships.begin(), relationships.end(), [](const XmlNode& node) {
+        return Is(node, {kRelationshipsNamespace, "Relationships"});
+    });
     if (root == relationships.end()) {
         return false;
     }
@@ -483,11 +512,14 @@ bool AddRootRelationship(XmlNodes& relationships, std::string_view type, std::st
             const XmlAttribute* existing = FindAttribute(node, {"", "Id"});
             return node.kind == XmlNodeKind::Element && existing && existing->value == id;
         });
-        if (!taken) break;
+        if (!taken)
+            break;
     }
     const std::optional<std::string> prefix = PrefixInScope(relationships, {container}, kRelationshipsNamespace, false);
-    XmlNode element = StartNode(Qualify(prefix.value_or(""), "Relationship"), {kRelationshipsNamespace, "Relationship"}, true);
-    if (!prefix) element.attributes.push_back(Declaration("", kRelationshipsNamespace));
+    XmlNode element =
+        StartNode(Qualify(prefix.value_or(""), "Relationship"), {kRelationshipsNamespace, "Relationship"}, true);
+    if (!prefix)
+        element.attributes.push_back(Declaration("", kRelationshipsNamespace));
     element.attributes.push_back({"Id", "", "Id", id});
     element.attributes.push_back({"Type", "", "Type", std::string(type)});
     element.attributes.push_back({"Target", "", "Target", "/" + std::string(partName)});
@@ -500,11 +532,13 @@ bool AddContentTypeOverride(XmlNodes& contentTypes, std::string_view partName, s
     std::optional<std::size_t> container;
     for (std::size_t i = 0; i < contentTypes.size(); ++i) {
         const XmlNode& node = contentTypes[i];
-        if (Is(node, {kContentTypesNamespace, "Types"}) && !container) container = i;
+        if (Is(node, {kContentTypesNamespace, "Types"}) && !container)
+            container = i;
         const XmlAttribute* part = FindAttribute(node, {"", "PartName"});
         if (Is(node, {kContentTypesNamespace, "Override"}) && part && part->value.size() == name.size() &&
-            std::equal(name.begin(), name.end(), part->value.begin(),
-                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); })) {
+            std::equal(name.begin(), name.end(), part->value.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            })) {
             return true;
         }
     }
@@ -513,7 +547,8 @@ bool AddContentTypeOverride(XmlNodes& contentTypes, std::string_view partName, s
     }
     const std::optional<std::string> prefix = PrefixInScope(contentTypes, {*container}, kContentTypesNamespace, false);
     XmlNode element = StartNode(Qualify(prefix.value_or(""), "Override"), {kContentTypesNamespace, "Override"}, true);
-    if (!prefix) element.attributes.push_back(Declaration("", kContentTypesNamespace));
+    if (!prefix)
+        element.attributes.push_back(Declaration("", kContentTypesNamespace));
     element.attributes.push_back({"PartName", "", "PartName", name});
     element.attributes.push_back({"ContentType", "", "ContentType", std::string(contentType)});
     AppendChildren(contentTypes, *container, {element});
@@ -521,6 +556,7 @@ bool AddContentTypeOverride(XmlNodes& contentTypes, std::string_view partName, s
 }
 
 bool ManifestDeclaresEncryption(const XmlNodes& manifest) {
-    return std::any_of(manifest.begin(), manifest.end(),
-                       [](const XmlNode& node) { return Is(node, {kManifestNamespace, "encryption-data"}); });
+    return std::any_of(manifest.begin(), manifest.end(), [](const XmlNode& node) {
+        return Is(node, {kManifestNamespace, "encryption-data"});
+    });
 }

@@ -23,9 +23,9 @@ struct XmlNode {
     std::string qualifiedName;  // elements; the target of a processing instruction
     std::string namespaceUri;
     std::string localName;
-    std::string value;          // text, comment and processing-instruction data
+    std::string value;                     // text, comment and processing-instruction data
     std::vector<XmlAttribute> attributes;  // elements and the declaration
-    bool empty = false;         // an element written <name/>, which has no end node
+    bool empty = false;                    // an element written <name/>, which has no end node
 };
 
 using XmlNodes = std::vector<XmlNode>;

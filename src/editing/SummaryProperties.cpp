@@ -87,8 +87,8 @@ bool IsEncryptedOfficePackage(const OpenedStorage& opened) {
         return false;
     }
     ComPtr<IStream> stream;
-    return SUCCEEDED(opened.storage->OpenStream(L"EncryptedPackage", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
-                                                stream.Put()));
+    return SUCCEEDED(
+        opened.storage->OpenStream(L"EncryptedPackage", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.Put()));
 }
 
 std::wstring Format(const wchar_t* format, auto value) {
@@ -101,55 +101,55 @@ std::wstring Format(const wchar_t* format, auto value) {
 
 std::wstring PropVariantToString(const PROPVARIANT& value) {
     switch (value.vt) {
-    case VT_I2:
-        return Format(L"%i", static_cast<int>(value.iVal));
-    case VT_I4:
-        return Format(L"%li", static_cast<long>(value.lVal));
-    case VT_INT:
-        return Format(L"%li", static_cast<long>(value.intVal));
-    case VT_R4:
-        return Format(L"%f", static_cast<double>(value.fltVal));
-    case VT_R8:
-        return Format(L"%f", value.dblVal);
-    case VT_BSTR:
-        return value.bstrVal ? std::wstring(value.bstrVal) : std::wstring();
-    case VT_LPWSTR:
-        return value.pwszVal ? std::wstring(value.pwszVal) : std::wstring();
-    case VT_ERROR:
-        return Format(L"0x%08X", static_cast<unsigned long>(value.scode));
-    case VT_BOOL:
-        return value.boolVal ? L"True" : L"False";
-    case VT_I1:
-        return Format(L"%i", static_cast<int>(static_cast<signed char>(value.cVal)));
-    case VT_UI1:
-        return Format(L"%u", static_cast<unsigned>(value.bVal));
-    case VT_UI2:
-        return Format(L"%u", static_cast<unsigned>(value.uiVal));
-    case VT_UI4:
-        return Format(L"%lu", static_cast<unsigned long>(value.ulVal));
-    case VT_UINT:
-        return Format(L"%lu", static_cast<unsigned long>(value.uintVal));
-    case VT_I8:
-        return std::to_wstring(static_cast<long long>(value.hVal.QuadPart));
-    case VT_UI8:
-        return std::to_wstring(static_cast<unsigned long long>(value.uhVal.QuadPart));
-    case VT_LPSTR:
-        return value.pszVal ? ToWide(value.pszVal, CP_THREAD_ACP) : std::wstring();
-    case VT_FILETIME: {
-        wchar_t buffer[32] = {};
-        std::swprintf(buffer, 32, L"%08lx:%08lx", static_cast<unsigned long>(value.filetime.dwHighDateTime),
-                      static_cast<unsigned long>(value.filetime.dwLowDateTime));
-        return buffer;
-    }
-    case VT_CLSID: {
-        if (!value.puuid) {
-            return {};
+        case VT_I2:
+            return Format(L"%i", static_cast<int>(value.iVal));
+        case VT_I4:
+            return Format(L"%li", static_cast<long>(value.lVal));
+        case VT_INT:
+            return Format(L"%li", static_cast<long>(value.intVal));
+        case VT_R4:
+            return Format(L"%f", static_cast<double>(value.fltVal));
+        case VT_R8:
+            return Format(L"%f", value.dblVal);
+        case VT_BSTR:
+            return value.bstrVal ? std::wstring(value.bstrVal) : std::wstring();
+        case VT_LPWSTR:
+            return value.pwszVal ? std::wstring(value.pwszVal) : std::wstring();
+        case VT_ERROR:
+            return Format(L"0x%08X", static_cast<unsigned long>(value.scode));
+        case VT_BOOL:
+            return value.boolVal ? L"True" : L"False";
+        case VT_I1:
+            return Format(L"%i", static_cast<int>(static_cast<signed char>(value.cVal)));
+        case VT_UI1:
+            return Format(L"%u", static_cast<unsigned>(value.bVal));
+        case VT_UI2:
+            return Format(L"%u", static_cast<unsigned>(value.uiVal));
+        case VT_UI4:
+            return Format(L"%lu", static_cast<unsigned long>(value.ulVal));
+        case VT_UINT:
+            return Format(L"%lu", static_cast<unsigned long>(value.uintVal));
+        case VT_I8:
+            return std::to_wstring(static_cast<long long>(value.hVal.QuadPart));
+        case VT_UI8:
+            return std::to_wstring(static_cast<unsigned long long>(value.uhVal.QuadPart));
+        case VT_LPSTR:
+            return value.pszVal ? ToWide(value.pszVal, CP_THREAD_ACP) : std::wstring();
+        case VT_FILETIME: {
+            wchar_t buffer[32] = {};
+            std::swprintf(buffer, 32, L"%08lx:%08lx", static_cast<unsigned long>(value.filetime.dwHighDateTime),
+                          static_cast<unsigned long>(value.filetime.dwLowDateTime));
+            return buffer;
         }
-        wchar_t buffer[255] = {};
-        return ::StringFromGUID2(*value.puuid, buffer, 255) > 0 ? std::wstring(buffer) : std::wstring();
-    }
-    default:
-        return {};
+        case VT_CLSID: {
+            if (!value.puuid) {
+                return {};
+            }
+            wchar_t buffer[255] = {};
+            return ::StringFromGUID2(*value.puuid, buffer, 255) > 0 ? std::wstring(buffer) : std::wstring();
+        }
+        default:
+            return {};
     }
 }
 
@@ -169,7 +169,8 @@ void ReadSummaryProperties(const std::wstring& path, const PropertyNames& names,
                 selector.propid = static_cast<PROPID>(id);
                 PROPVARIANT value;
                 ::PropVariantInit(&value);
-                target[name] = set->ReadMultiple(1, &selector, &value) == S_OK ? PropVariantToString(value) : std::wstring();
+                target[name] =
+                    set->ReadMultiple(1, &selector, &value) == S_OK ? PropVariantToString(value) : std::wstring();
                 ::PropVariantClear(&value);
             }
         }
@@ -204,9 +205,10 @@ bool WriteSummaryProperties(const std::wstring& path, const PropertyNames& names
                                  STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, set.Put());
     } else if (SUCCEEDED(hr) && set.Get() && PlatformCutsUnicodeSets() && IsUnicodeSet(*set.Get())) {
         // Released unwritten and uncommitted, the file keeps every byte.
-        LogError(L"WriteSummaryProperties: %s was not written: its summary properties are stored as Unicode "
-                 L"(code page 1200), which Wine would cut short if any of them were rewritten.",
-                 path.c_str());
+        LogError(
+            L"WriteSummaryProperties: %s was not written: its summary properties are stored as Unicode "
+            L"(code page 1200), which Wine would cut short if any of them were rewritten.",
+            path.c_str());
         return false;
     }
     if (FAILED(hr) || !set.Get()) {

@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-using PropertyNames = std::map<int, std::wstring>;    // property id to display name
+using PropertyNames = std::map<int, std::wstring>;            // property id to display name
 using PropertyValues = std::map<std::wstring, std::wstring>;  // display name to value text
 
 // The text form of a property value; empty for types without one.

@@ -1,10 +1,10 @@
 // Undo Changes: the state saved before the last Apply is written back to the listed files.
 #include "app/MainDlg.h"
 
+#include "app/OutOfMemory.h"
 #include "dialogs/LongWorkProgress.h"
 #include "editing/FileAttributeWord.h"
 #include "editing/FileBackup.h"
-#include "app/OutOfMemory.h"
 #include "editing/SummaryProperties.h"
 #include "filelist/FileStatus.h"
 #include "framework/WaitCursor.h"
@@ -45,7 +45,8 @@ bool UnheldTimesUntouched(const std::wstring& path, const CFileBackup& record) {
 std::wstring RollbackLines(const std::wstring& path, const RollbackOutcome& outcome) {
     std::wstring lines;
     if (outcome.times) {
-        lines += path + (*outcome.times ? L" -- file time rollback successfully!\r\n" : L" -- file time rollback failed.\r\n");
+        lines += path +
+                 (*outcome.times ? L" -- file time rollback successfully!\r\n" : L" -- file time rollback failed.\r\n");
     }
     if (outcome.attributes) {
         lines += path + (*outcome.attributes ? L" -- file attributes rollback successfully!\r\n"
@@ -119,8 +120,8 @@ RollbackOutcome CMainDlg::RollBackFile(const std::wstring& path, const CFileBack
     }
     if (record.m_bAttributesSaved) {
         // A word that could not be read when it was saved is not a word to write.
-        outcome.attributes = record.m_dwAttributes != INVALID_FILE_ATTRIBUTES &&
-                             SetAttributeWord(path, record.m_dwAttributes);
+        outcome.attributes =
+            record.m_dwAttributes != INVALID_FILE_ATTRIBUTES && SetAttributeWord(path, record.m_dwAttributes);
     }
     if (lifted && !outcome.attributes.value_or(false)) {
         SetAttributeWord(path, *lifted);
@@ -137,9 +138,10 @@ void CMainDlg::OnUndoChanges() {
     try {
         // Every record saved the same groups: those ticked when Apply ran.
         const CFileBackup* saved = m_mapBackup.empty() ? nullptr : m_mapBackup.begin()->second.get();
-        output = ReserveReport(saved ? static_cast<int>(saved->m_bTimesSaved) + static_cast<int>(saved->m_bAttributesSaved) +
-                                           static_cast<int>(saved->m_bPropertiesSaved)
-                                     : 0);
+        output =
+            ReserveReport(saved ? static_cast<int>(saved->m_bTimesSaved) + static_cast<int>(saved->m_bAttributesSaved) +
+                                      static_cast<int>(saved->m_bPropertiesSaved)
+                                : 0);
         // Restoring, then refreshing the rows: half the bar each.
         CLongWorkProgress progress(L"Undoing changes\u2026", 2 * static_cast<int>(m_vecRows.size()), m_skin.GetTheme());
         {
@@ -184,7 +186,8 @@ void CMainDlg::OnUndoChanges() {
                           L"Out of memory: Undo Changes stopped at file %d of %d (%.600s); Undo Changes again "
                           L"restores the rest.",
                           current + 1, rows,
-                          static_cast<size_t>(current) < m_vecRows.size() ? m_vecRows[static_cast<size_t>(current)]->m_path.c_str()
-                                                                          : L"");
+                          static_cast<size_t>(current) < m_vecRows.size()
+                              ? m_vecRows[static_cast<size_t>(current)]->m_path.c_str()
+                              : L"");
     }
 }

@@ -25,8 +25,8 @@ constexpr std::uint16_t kMethodAes = 99;
 
 // Little-endian fields read only after the caller has checked that they lie inside the bytes.
 std::uint16_t Read16(std::string_view bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                      static_cast<unsigned char>(bytes[at + 1]) << 8);
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
+                                                                                  << 8);
 }
 
 std::uint32_t Read32(std::string_view bytes, std::size_t at) {
@@ -130,7 +130,8 @@ bool EntriesAreDistinct(const std::vector<ZipEntry>& entries) {
     std::vector<std::pair<std::size_t, std::size_t>> spans;  // from the local header to the data's end
     std::vector<std::string> names;
     for (const ZipEntry& entry : entries) {
-        const std::size_t localStart = entry.dataOffset - entry.localExtra.size() - entry.name.size() - kLocalHeaderSize;
+        const std::size_t localStart =
+            entry.dataOffset - entry.localExtra.size() - entry.name.size() - kLocalHeaderSize;
         spans.emplace_back(localStart, entry.dataOffset + entry.compressedSize);
         std::string lower = entry.name;
         std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
@@ -350,7 +351,8 @@ std::optional<std::string> WriteZipArchive(std::string_view sourceBytes, const Z
             data = sourceBytes.substr(record.dataOffset, record.compressedSize);
         }
         if (data.size() > std::numeric_limits<std::uint32_t>::max() || record.name.size() > 0xFFFF ||
-            record.localExtra.size() > 0xFFFF || record.centralExtra.size() > 0xFFFF || record.comment.size() > 0xFFFF) {
+            record.localExtra.size() > 0xFFFF || record.centralExtra.size() > 0xFFFF ||
+            record.comment.size() > 0xFFFF) {
             return std::nullopt;
         }
         record.compressedSize = static_cast<std::uint32_t>(data.size());

@@ -2,8 +2,8 @@
 #include "filelist/AddFiles.h"
 
 #include "app/MainDlg.h"
-#include "dialogs/LongWorkProgress.h"
 #include "app/OutOfMemory.h"
+#include "dialogs/LongWorkProgress.h"
 #include "filelist/FileStatus.h"
 #include "framework/Abi.h"
 #include "framework/Gdi.h"
@@ -50,8 +50,9 @@ std::vector<std::wstring> SplitOpenResult(const std::vector<wchar_t>& buffer, WO
 
 // The identity of a folder, to notice a link that leads back to a folder being scanned.
 std::optional<FolderIdentity> IdentifyFolder(const std::wstring& folder) {
-    HANDLE handle = ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle =
+        ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
@@ -169,39 +170,39 @@ int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM lParam, LPARAM) 
     try {
         std::wstring buffer = g_strBrowseFolder;
         switch (message) {
-        case BFFM_INITIALIZED:
-            ::SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(buffer.c_str()));
-            break;
-        case BFFM_SELCHANGED: {
-            wchar_t path[MAX_PATH] = {};
-            g_strBrowseSelected.clear();
-            if (lParam && ::SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path)) {
-                buffer = path;
-                g_strBrowseSelected = buffer;
-                ::SendMessageW(hwnd, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(buffer.c_str()));
-            }
-            for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-                wchar_t className[256] = {};
-                ::GetClassNameW(child, className, 256);
-                if (::lstrcmpiW(className, L"Edit") == 0) {
-                    ::SetWindowTextW(child, buffer.c_str());
-                    break;
+            case BFFM_INITIALIZED:
+                ::SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(buffer.c_str()));
+                break;
+            case BFFM_SELCHANGED: {
+                wchar_t path[MAX_PATH] = {};
+                g_strBrowseSelected.clear();
+                if (lParam && ::SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path)) {
+                    buffer = path;
+                    g_strBrowseSelected = buffer;
+                    ::SendMessageW(hwnd, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(buffer.c_str()));
                 }
+                for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+                    wchar_t className[256] = {};
+                    ::GetClassNameW(child, className, 256);
+                    if (::lstrcmpiW(className, L"Edit") == 0) {
+                        ::SetWindowTextW(child, buffer.c_str());
+                        break;
+                    }
+                }
+                break;
             }
-            break;
-        }
-        case BFFM_VALIDATEFAILEDW: {
-            const std::optional<std::wstring> typed =
-                ResolveTypedFolder(lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"", g_strBrowseSelected);
-            if (!typed || !EnsureDirectory(*typed)) {
-                return 1;  // keep the chooser open
+            case BFFM_VALIDATEFAILEDW: {
+                const std::optional<std::wstring> typed =
+                    ResolveTypedFolder(lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"", g_strBrowseSelected);
+                if (!typed || !EnsureDirectory(*typed)) {
+                    return 1;  // keep the chooser open
+                }
+                g_bBrowseAccepted = true;
+                g_strBrowseFolder = *typed;
+                return 0;
             }
-            g_bBrowseAccepted = true;
-            g_strBrowseFolder = *typed;
-            return 0;
-        }
-        default:
-            break;
+            default:
+                break;
         }
     } catch (...) {
     }
@@ -264,8 +265,7 @@ void CMainDlg::ScanFolder(const std::wstring& pattern) {
         t_scanDepth = 0;
         const std::size_t listed = m_arrFiles.GetSize();
         ReportOutOfMemory(*this, L"Out of memory: Add Folder stopped after adding %u entries from %.600s.",
-                          static_cast<unsigned>(listed > listedBefore ? listed - listedBefore : 0),
-                          pattern.c_str());
+                          static_cast<unsigned>(listed > listedBefore ? listed - listedBefore : 0), pattern.c_str());
     }
 }
 

@@ -3,8 +3,8 @@
 // after Apply and Undo.
 #include "app/MainDlg.h"
 
-#include "dialogs/LongWorkProgress.h"
 #include "app/OutOfMemory.h"
+#include "dialogs/LongWorkProgress.h"
 #include "filelist/FileStatus.h"
 #include "filelist/Filter.h"
 #include "filelist/RowText.h"
@@ -24,8 +24,8 @@ void CMainDlg::FillFileList() {
     // unless the folder scan just before this fill has them already. A later fill shows what the
     // disk says then.
     for (ListedPath& entry : m_arrFiles) {
-        entry.m_values = entry.m_values == ListedPath::Values::FromScan ? ListedPath::Values::Read
-                                                                          : ListedPath::Values::Unread;
+        entry.m_values =
+            entry.m_values == ListedPath::Values::FromScan ? ListedPath::Values::Read : ListedPath::Values::Unread;
     }
     std::vector<ListedPath*> rows;
     try {
@@ -33,7 +33,8 @@ void CMainDlg::FillFileList() {
                                  m_chkExclusive.IsChecked() != FALSE);
         rows.reserve(m_arrFiles.GetSize());
         int examined = 0;
-        CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()), m_skin.GetTheme());
+        CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()),
+                                   m_skin.GetTheme());
         for (ListedPath& entry : m_arrFiles) {
             progress.Step(examined++);
             if (filter.Shows(entry.m_path)) {
@@ -73,11 +74,21 @@ void CMainDlg::OnGetRowText(NMLVDISPINFOW& info) {
     }
     const ListedPath& values = ReadRowValues(row);
     switch (info.item.iSubItem) {
-        case 1: CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_ctime)); break;
-        case 2: CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_mtime)); break;
-        case 3: CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_atime)); break;
-        case 4: CListCtrl::SetDispInfoText(info, FormatAttributeLetters(values.m_attributes)); break;
-        default: CListCtrl::SetDispInfoText(info, L""); break;
+        case 1:
+            CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_ctime));
+            break;
+        case 2:
+            CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_mtime));
+            break;
+        case 3:
+            CListCtrl::SetDispInfoText(info, FormatListTime(values.m_status.m_atime));
+            break;
+        case 4:
+            CListCtrl::SetDispInfoText(info, FormatAttributeLetters(values.m_attributes));
+            break;
+        default:
+            CListCtrl::SetDispInfoText(info, L"");
+            break;
     }
 }
 

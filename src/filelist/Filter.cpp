@@ -23,20 +23,18 @@ struct NameCharEquals {
 };
 
 bool StartsWith(std::wstring_view name, std::wstring_view part, NameCharEquals equals) {
-    return part.size() <= name.size() &&
-           std::equal(name.begin(), name.begin() + part.size(), part.begin(), equals);
+    return part.size() <= name.size() && std::equal(name.begin(), name.begin() + part.size(), part.begin(), equals);
 }
 
 bool EndsWith(std::wstring_view name, std::wstring_view part, NameCharEquals equals) {
-    return part.size() <= name.size() &&
-           std::equal(name.end() - part.size(), name.end(), part.begin(), equals);
+    return part.size() <= name.size() && std::equal(name.end() - part.size(), name.end(), part.begin(), equals);
 }
 
 bool Contains(std::wstring_view name, std::wstring_view part, NameCharEquals equals) {
     return std::search(name.begin(), name.end(), part.begin(), part.end(), equals) != name.end();
 }
 
-} // namespace
+}  // namespace
 
 std::wstring NextFilterToken(std::wstring_view text, int& position) {
     if (position < 0)
@@ -52,9 +50,7 @@ std::wstring NextFilterToken(std::wstring_view text, int& position) {
         return std::wstring(text.substr(start));
     }
     // A text too long for an int position ends at the first "|" it can no longer point past.
-    position = bar < static_cast<std::size_t>(std::numeric_limits<int>::max())
-                   ? static_cast<int>(bar) + 1
-                   : -1;
+    position = bar < static_cast<std::size_t>(std::numeric_limits<int>::max()) ? static_cast<int>(bar) + 1 : -1;
     return std::wstring(text.substr(start, bar - start));
 }
 
@@ -86,12 +82,10 @@ bool CFileFilter::Shows(std::wstring_view fullPath) const {
     if (m_bEmptyText)
         return true;
     const std::size_t slash = fullPath.rfind(L'\\');
-    const std::wstring_view name =
-        slash == std::wstring_view::npos ? fullPath : fullPath.substr(slash + 1);
+    const std::wstring_view name = slash == std::wstring_view::npos ? fullPath : fullPath.substr(slash + 1);
     // Every match sets the same answer, so the first one settles it.
-    const bool matched =
-        std::any_of(m_arrPatterns.begin(), m_arrPatterns.end(),
-                    [&](const Pattern& pattern) { return Matches(pattern, name); });
+    const bool matched = std::any_of(m_arrPatterns.begin(), m_arrPatterns.end(),
+                                     [&](const Pattern& pattern) { return Matches(pattern, name); });
     return matched != m_bExclusive;
 }
 

@@ -33,7 +33,7 @@ private:
 
     bool Matches(const Pattern& pattern, std::wstring_view name) const;
 
-    std::vector<Pattern> m_arrPatterns; // those before the first empty one, case-folded as needed
+    std::vector<Pattern> m_arrPatterns;  // those before the first empty one, case-folded as needed
     bool m_bEmptyText;
     bool m_bCaseSensitive;
     bool m_bExclusive;

@@ -15,7 +15,7 @@ bool EqualFolded(std::wstring_view a, std::wstring_view b) {
            std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return FoldChar(x) == FoldChar(y); });
 }
 
-} // namespace
+}  // namespace
 
 std::wstring FoldPathCase(std::wstring_view path) {
     std::wstring folded(path);
@@ -75,7 +75,8 @@ void CPathIndex::AppendAll(const std::vector<std::wstring>& paths) {
 ListedPath& CPathIndex::AddUnique(const std::wstring& path) {
     // The new entry is made first: running out of memory then leaves the earlier ones listed.
     ListedPath& added = Append(path);
-    RemoveFromBucket(path, [&](const ListedPath& entry) { return &entry != &added && EqualFolded(entry.m_path, path); });
+    RemoveFromBucket(path,
+                     [&](const ListedPath& entry) { return &entry != &added && EqualFolded(entry.m_path, path); });
     return added;
 }
 

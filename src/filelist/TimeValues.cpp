@@ -49,8 +49,8 @@ CalendarTime CivilFromSeconds(std::int64_t seconds) {
 
 // Only for fields already checked to lie in the calendar.
 std::int64_t SecondsFromCivil(const CalendarTime& fields) {
-    return DaysFromCivil(fields.nYear, fields.nMonth, fields.nDay) * kSecondsPerDay +
-           fields.nHour * 3600 + fields.nMinute * 60 + fields.nSecond;
+    return DaysFromCivil(fields.nYear, fields.nMonth, fields.nDay) * kSecondsPerDay + fields.nHour * 3600 +
+           fields.nMinute * 60 + fields.nSecond;
 }
 
 bool IsClockValid(const CalendarTime& fields) {
@@ -63,7 +63,7 @@ void AppendTwoDigits(std::wstring& text, int value) {
     text.push_back(static_cast<wchar_t>(L'0' + value % 10));
 }
 
-} // namespace
+}  // namespace
 
 bool IsRepresentable(TimeSeconds t) {
     return t >= kMinTimeSeconds && t <= kMaxTimeSeconds;
@@ -76,8 +76,8 @@ std::optional<CalendarTime> SplitFileTime(std::uint64_t ticks) {
 }
 
 std::optional<std::uint64_t> ComposeFileTime(const CalendarTime& fields) {
-    if (fields.nYear < 1601 || fields.nYear > 30827 || fields.nMonth < 1 || fields.nMonth > 12 ||
-        fields.nDay < 1 || fields.nDay > DaysInMonth(fields.nYear, fields.nMonth) || !IsClockValid(fields))
+    if (fields.nYear < 1601 || fields.nYear > 30827 || fields.nMonth < 1 || fields.nMonth > 12 || fields.nDay < 1 ||
+        fields.nDay > DaysInMonth(fields.nYear, fields.nMonth) || !IsClockValid(fields))
         return std::nullopt;
     return static_cast<std::uint64_t>(SecondsFromCivil(fields) + kSecondsFrom1601To1970) * kTicksPerSecond;
 }
@@ -141,8 +141,8 @@ CalendarTime FromTm(const std::tm& broken) {
 }
 
 std::wstring FormatListTimeFields(const CalendarTime& fields) {
-    if (fields.nYear < 1900 || fields.nYear > 9999 || fields.nMonth < 1 || fields.nMonth > 12 ||
-        fields.nDay < 1 || fields.nDay > 31 || !IsClockValid(fields))
+    if (fields.nYear < 1900 || fields.nYear > 9999 || fields.nMonth < 1 || fields.nMonth > 12 || fields.nDay < 1 ||
+        fields.nDay > 31 || !IsClockValid(fields))
         return {};
     std::wstring text;
     AppendTwoDigits(text, fields.nMonth);

@@ -34,9 +34,9 @@ struct CalendarTime {
 
 // A file's three times. Readers zero them first, so a failed read leaves zeros.
 struct FileStatus {
-    TimeSeconds m_ctime = 0; // creation
-    TimeSeconds m_mtime = 0; // last write, shown as "Modify"
-    TimeSeconds m_atime = 0; // last access
+    TimeSeconds m_ctime = 0;  // creation
+    TimeSeconds m_mtime = 0;  // last write, shown as "Modify"
+    TimeSeconds m_atime = 0;  // last access
 };
 
 bool IsRepresentable(TimeSeconds t);

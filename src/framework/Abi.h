@@ -10,8 +10,8 @@
 inline constexpr bool kPointers32 = sizeof(void*) == 4;
 
 // A window's long slots and the message parameters carry pointers.
-static_assert(sizeof(LONG_PTR) == sizeof(void*) && sizeof(LPARAM) == sizeof(void*) &&
-                  sizeof(WPARAM) == sizeof(void*) && sizeof(LRESULT) == sizeof(void*),
+static_assert(sizeof(LONG_PTR) == sizeof(void*) && sizeof(LPARAM) == sizeof(void*) && sizeof(WPARAM) == sizeof(void*) &&
+                  sizeof(LRESULT) == sizeof(void*),
               "window-long slots and message parameters are pointer-sized");
 static_assert(sizeof(WNDPROC) == sizeof(LONG_PTR), "a window procedure fits a window-long slot");
 
@@ -22,6 +22,6 @@ static_assert(sizeof(WNDPROC) == sizeof(LONG_PTR), "a window procedure fits a wi
 
 // A callback handed to the system has the system's calling convention (stdcall on 32-bit,
 // which the 64-bit compiler does not distinguish).
-#define QUILL_CHECK_CALLBACK(function, pointerType)                            \
+#define QUILL_CHECK_CALLBACK(function, pointerType)                        \
     static_assert(std::is_convertible_v<decltype(&function), pointerType>, \
                   #function " has the signature and calling convention of " #pointerType)

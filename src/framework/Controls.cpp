@@ -34,14 +34,13 @@ std::wstring CListBox::GetText(int index) const {
         return {};
     }
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-    const LRESULT copied = SendMessage(LB_GETTEXT, static_cast<WPARAM>(index),
-                                       reinterpret_cast<LPARAM>(buffer.data()));
+    const LRESULT copied = SendMessage(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
     return copied == LB_ERR ? std::wstring() : std::wstring(buffer.data(), static_cast<size_t>(copied));
 }
 
 int CListBox::FindStringExact(int startAfter, const std::wstring& text) const {
-    return static_cast<int>(SendMessage(LB_FINDSTRINGEXACT, static_cast<WPARAM>(startAfter),
-                                        reinterpret_cast<LPARAM>(text.c_str())));
+    return static_cast<int>(
+        SendMessage(LB_FINDSTRINGEXACT, static_cast<WPARAM>(startAfter), reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 int CListCtrl::InsertColumn(int column, const std::wstring& heading, int format, int width) {
@@ -51,8 +50,8 @@ int CListCtrl::InsertColumn(int column, const std::wstring& heading, int format,
     col.cx = width;
     col.pszText = const_cast<wchar_t*>(heading.c_str());
     col.iSubItem = column;
-    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
-                                        reinterpret_cast<LPARAM>(&col)));
+    return static_cast<int>(
+        SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col)));
 }
 
 std::wstring CListCtrl::GetColumnText(int column) const {
@@ -91,8 +90,8 @@ std::wstring CListCtrl::GetItemText(int index, int subItem) const {
         item.iSubItem = subItem;
         item.pszText = buffer.data();
         item.cchTextMax = static_cast<int>(buffer.size());
-        const LRESULT copied = SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
-                                           reinterpret_cast<LPARAM>(&item));
+        const LRESULT copied =
+            SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
         if (copied < 0) {
             return {};
         }
@@ -128,8 +127,8 @@ bool CDateTimeCtrl::SetTime(const SYSTEMTIME& time) {
 
 bool CToolTipCtrl::Create(CWnd* owner) {
     const RECT none{};
-    return CreateEx(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                    none, owner ? owner->m_hWnd : nullptr, 0);
+    return CreateEx(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, none,
+                    owner ? owner->m_hWnd : nullptr, 0);
 }
 
 bool CToolTipCtrl::AddTool(CWnd* tool, const std::wstring& text) {

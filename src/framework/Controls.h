@@ -42,7 +42,9 @@ public:
 class CListCtrl : public CWnd {
 public:
     int InsertColumn(int column, const std::wstring& heading, int format, int width);
-    int GetColumnWidth(int column) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column))); }
+    int GetColumnWidth(int column) const {
+        return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+    }
     bool SetColumnWidth(int column, int width) {
         return SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)) != 0;
     }

@@ -26,8 +26,8 @@ bool CDialog::Create(HWND parent) {
     HWND hwnd = nullptr;
     {
         CreationHook hook(this);
-        hwnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate),
-                                    parent, DialogProc, 0);
+        hwnd =
+            ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), parent, DialogProc, 0);
     }
     return hwnd != nullptr && hwnd == m_hWnd;
 }

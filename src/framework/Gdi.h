@@ -29,7 +29,8 @@ using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 
 struct HandleDeleter {
     void operator()(HANDLE handle) const {
-        if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+        if (handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle);
     }
 };
 using UniqueHandle = std::unique_ptr<void, HandleDeleter>;
@@ -37,7 +38,8 @@ using UniqueHandle = std::unique_ptr<void, HandleDeleter>;
 // A FindFirstFileW search, ended with FindClose.
 struct FindHandleDeleter {
     void operator()(HANDLE handle) const {
-        if (handle != INVALID_HANDLE_VALUE) ::FindClose(handle);
+        if (handle != INVALID_HANDLE_VALUE)
+            ::FindClose(handle);
     }
 };
 using UniqueFindHandle = std::unique_ptr<void, FindHandleDeleter>;
@@ -48,7 +50,8 @@ class DCStateGuard {
 public:
     explicit DCStateGuard(HDC dc) : m_dc(dc), m_saved(::SaveDC(dc)) {}
     ~DCStateGuard() {
-        if (m_saved) ::RestoreDC(m_dc, m_saved);
+        if (m_saved)
+            ::RestoreDC(m_dc, m_saved);
     }
     DCStateGuard(const DCStateGuard&) = delete;
     DCStateGuard& operator=(const DCStateGuard&) = delete;
@@ -79,7 +82,8 @@ class CClientDC {
 public:
     explicit CClientDC(HWND hwnd) : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
     ~CClientDC() {
-        if (m_dc) ::ReleaseDC(m_hwnd, m_dc);
+        if (m_dc)
+            ::ReleaseDC(m_hwnd, m_dc);
     }
     CClientDC(const CClientDC&) = delete;
     CClientDC& operator=(const CClientDC&) = delete;

@@ -79,8 +79,7 @@ void CWnd::UnsubclassWindow() {
 }
 
 CWnd::CreationHook::CreationHook(CWnd* wnd)
-    : m_previous(t_creating),
-      m_hook(::SetWindowsHookExW(WH_CBT, CbtHookProc, nullptr, ::GetCurrentThreadId())) {
+    : m_previous(t_creating), m_hook(::SetWindowsHookExW(WH_CBT, CbtHookProc, nullptr, ::GetCurrentThreadId())) {
     t_creating = wnd;
 }
 
@@ -118,18 +117,17 @@ const wchar_t* CWnd::RegisterPlainClass() {
     return kName;
 }
 
-bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
-                    DWORD style, const RECT& rect, HWND parent, UINT id) {
+bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
+                    HWND parent, UINT id) {
     if (m_hWnd) {
         return false;
     }
     HWND hwnd = nullptr;
     {
         CreationHook hook(this);
-        hwnd = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top,
-                                 rect.right - rect.left, rect.bottom - rect.top, parent,
-                                 (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id))
-                                                    : nullptr,
+        hwnd = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
+                                 rect.bottom - rect.top, parent,
+                                 (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr,
                                  ::GetModuleHandleW(nullptr), nullptr);
     }
     if (!hwnd) {
@@ -198,89 +196,88 @@ CWnd* CWnd::FindControlForMeasure(int id) {
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) {
+        case WM_COMMAND:
+            if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) {
+                return 0;
+            }
+            break;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (OnNotify(reinterpret_cast<NMHDR*>(lParam), &result)) {
+                return result;
+            }
+            break;
+        }
+        case WM_PAINT:
+            OnPaint();
             return 0;
-        }
-        break;
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        if (OnNotify(reinterpret_cast<NMHDR*>(lParam), &result)) {
-            return result;
-        }
-        break;
-    }
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_SIZE:
-        OnSize(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)),
-               static_cast<short>(HIWORD(lParam)));
-        return 0;
-    case WM_DESTROY:
-        OnDestroy();
-        return 0;
-    case WM_GETMINMAXINFO:
-        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
-        return 0;
-    case WM_DROPFILES:
-        OnDropFiles(reinterpret_cast<HDROP>(wParam));
-        return 0;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<LRESULT>(OnQueryDragIcon());
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return 0;
-    case WM_LBUTTONUP:
-        OnLButtonUp(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        OnLButtonDblClk(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return 0;
-    case WM_MOUSEMOVE:
-        OnMouseMove(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return 0;
-    case WM_KEYDOWN:
-        OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return 0;
-    case WM_KEYUP:
-        OnKeyUp(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return 0;
-    case WM_TIMER:
-        OnTimer(static_cast<UINT_PTR>(wParam));
-        return 0;
-    case WM_CAPTURECHANGED:
-        OnCaptureChanged(reinterpret_cast<HWND>(lParam));
-        return 0;
-    case WM_GETOBJECT:
-        if (dynamic_cast<CAccessibleControl*>(this)) {
-            if (const LRESULT answer = AnswerGetObject(m_hWnd, wParam, lParam)) {
-                return answer;
+        case WM_SIZE:
+            OnSize(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+            return 0;
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        case WM_GETMINMAXINFO:
+            OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+            return 0;
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
+            return 0;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<LRESULT>(OnQueryDragIcon());
+        case WM_LBUTTONDOWN:
+            OnLButtonDown(static_cast<UINT>(wParam), PointFromLParam(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            OnLButtonUp(static_cast<UINT>(wParam), PointFromLParam(lParam));
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            OnLButtonDblClk(static_cast<UINT>(wParam), PointFromLParam(lParam));
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove(static_cast<UINT>(wParam), PointFromLParam(lParam));
+            return 0;
+        case WM_KEYDOWN:
+            OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_KEYUP:
+            OnKeyUp(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_TIMER:
+            OnTimer(static_cast<UINT_PTR>(wParam));
+            return 0;
+        case WM_CAPTURECHANGED:
+            OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_GETOBJECT:
+            if (dynamic_cast<CAccessibleControl*>(this)) {
+                if (const LRESULT answer = AnswerGetObject(m_hWnd, wParam, lParam)) {
+                    return answer;
+                }
             }
-        }
-        break;
-    case WM_DRAWITEM: {
-        auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        if (draw->CtlType != ODT_MENU) {
-            CWnd* control = FromHandlePermanent(draw->hwndItem);
-            if (control && control->OnReflectDrawItem(draw)) {
-                return TRUE;
+            break;
+        case WM_DRAWITEM: {
+            auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+            if (draw->CtlType != ODT_MENU) {
+                CWnd* control = FromHandlePermanent(draw->hwndItem);
+                if (control && control->OnReflectDrawItem(draw)) {
+                    return TRUE;
+                }
             }
+            break;
         }
-        break;
-    }
-    case WM_MEASUREITEM: {
-        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (measure->CtlType != ODT_MENU) {
-            CWnd* control = FindControlForMeasure(static_cast<int>(measure->CtlID));
-            if (control && control->OnReflectMeasureItem(measure)) {
-                return TRUE;
+        case WM_MEASUREITEM: {
+            auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            if (measure->CtlType != ODT_MENU) {
+                CWnd* control = FindControlForMeasure(static_cast<int>(measure->CtlID));
+                if (control && control->OnReflectMeasureItem(measure)) {
+                    return TRUE;
+                }
             }
+            break;
         }
-        break;
-    }
-    default:
-        break;
+        default:
+            break;
     }
     return Default();
 }
@@ -419,10 +416,14 @@ void CWnd::CenterWindow() {
     int x = (area.left + area.right - width) / 2;
     int y = (area.top + area.bottom - height) / 2;
     // Keep the caption reachable on a small screen.
-    if (x + width > info.rcWork.right) x = info.rcWork.right - width;
-    if (y + height > info.rcWork.bottom) y = info.rcWork.bottom - height;
-    if (x < info.rcWork.left) x = info.rcWork.left;
-    if (y < info.rcWork.top) y = info.rcWork.top;
+    if (x + width > info.rcWork.right)
+        x = info.rcWork.right - width;
+    if (y + height > info.rcWork.bottom)
+        y = info.rcWork.bottom - height;
+    if (x < info.rcWork.left)
+        x = info.rcWork.left;
+    if (y < info.rcWork.top)
+        y = info.rcWork.top;
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -27,8 +27,8 @@ public:
     void UnsubclassWindow();
 
     // Creation of a window of our own class: every message, from the first, reaches the object.
-    bool CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
-                  const RECT& rect, HWND parent, UINT id);
+    bool CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
+                  HWND parent, UINT id);
     static const wchar_t* RegisterPlainClass();
     void DestroyWindow();
 

@@ -171,8 +171,7 @@ void CCaptionBar::OnPaint() {
         return;
     }
     const RECT client = GetClientRect();
-    ::BitBlt(paint.dc(), 0, 0, client.right - client.left, client.bottom - client.top, m_dcMem.get(), 0, 0,
-             SRCCOPY);
+    ::BitBlt(paint.dc(), 0, 0, client.right - client.left, client.bottom - client.top, m_dcMem.get(), 0, 0, SRCCOPY);
 }
 
 void CCaptionBar::OnSize(UINT, int cx, int cy) {

@@ -54,8 +54,8 @@ void CMacButton::SetIconResource(UINT resourceId) {
     DestroyIcon();
     m_nIconId = resourceId;
     const int size = SmallIconSizeForDpi(GetDpi());
-    m_hIcon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
-                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    m_hIcon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                              size, size, LR_DEFAULTCOLOR));
     if (m_hIcon) {
         m_cxIcon = size;
         m_cyIcon = size;
@@ -196,8 +196,8 @@ void CMacButton::DrawItem(const DRAWITEMSTRUCT& item) {
             const int x = m_bCaptionButton ? (width - m_cxIcon) / 2 : ScaleToDpi(kIconLeft, dpi);
             const int y = (height - m_cyIcon) / 2;
             if (item.itemState & ODS_DISABLED) {
-                ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(m_hIcon), 0, x, y, m_cxIcon,
-                             m_cyIcon, DST_ICON | DSS_DISABLED);
+                ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(m_hIcon), 0, x, y, m_cxIcon, m_cyIcon,
+                             DST_ICON | DSS_DISABLED);
             } else {
                 ::DrawIconEx(dc, x, y, m_hIcon, m_cxIcon, m_cyIcon, 0, nullptr, DI_NORMAL);
             }
@@ -246,23 +246,23 @@ void CMacButton::DrawItem(const DRAWITEMSTRUCT& item) {
 
 LRESULT CMacButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_GETDLGCODE:
-        // A push button, and the default one while it has the focus: Enter then presses it, as
-        // the dialog manager does for the platform's own buttons. Only the focus makes a button
-        // the default, so Enter with no button focused presses none.
-        return DLGC_BUTTON | (::GetFocus() == m_hWnd ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
-    case BM_SETSTYLE:
-        // The dialog manager marks the focused button as the default this way; taken as it
-        // comes, the style would turn the button back into one the platform draws.
-        Invalidate(false);
-        return 0;
-    case WM_UPDATEUISTATE: {
-        const LRESULT result = Default();
-        Invalidate(false);  // the focus cue shows or hides
-        return result;
-    }
-    default:
-        return CButton::WindowProc(message, wParam, lParam);
+        case WM_GETDLGCODE:
+            // A push button, and the default one while it has the focus: Enter then presses it, as
+            // the dialog manager does for the platform's own buttons. Only the focus makes a button
+            // the default, so Enter with no button focused presses none.
+            return DLGC_BUTTON | (::GetFocus() == m_hWnd ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+        case BM_SETSTYLE:
+            // The dialog manager marks the focused button as the default this way; taken as it
+            // comes, the style would turn the button back into one the platform draws.
+            Invalidate(false);
+            return 0;
+        case WM_UPDATEUISTATE: {
+            const LRESULT result = Default();
+            Invalidate(false);  // the focus cue shows or hides
+            return result;
+        }
+        default:
+            return CButton::WindowProc(message, wParam, lParam);
     }
 }
 

@@ -24,8 +24,8 @@ struct TickGrid {
 
 // One polyline of the tick in a pen of `colour`; the last point is not drawn.
 void DrawStroke(HDC dc, const TickGrid& grid, COLORREF colour, std::initializer_list<POINT> points) {
-    const UniquePen pen(::CreatePen(grid.dpi == kDesignDpi ? PS_INSIDEFRAME : PS_SOLID, ScaleToDpi(1, grid.dpi),
-                                    colour));
+    const UniquePen pen(
+        ::CreatePen(grid.dpi == kDesignDpi ? PS_INSIDEFRAME : PS_SOLID, ScaleToDpi(1, grid.dpi), colour));
     const HGDIOBJ old = ::SelectObject(dc, pen.get());
     auto point = points.begin();
     const POINT first = grid.At(*point);
@@ -124,54 +124,53 @@ void CMacCheckBox::SetChecked(BOOL value) {
 
 LRESULT CMacCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case BM_SETCHECK:
-        // Any non-zero state counts as checked, as for a plain check box of the platform.
-        m_platformCheck = wParam ? BST_CHECKED : BST_UNCHECKED;
-        if (!m_bSettingState && (wParam != 0) != (m_bChecked != FALSE)) {
-            // Set from outside: the box shows it, and the program's reading of the box is the
-            // same as the reader's.
-            m_bChecked = wParam ? TRUE : FALSE;
+        case BM_SETCHECK:
+            // Any non-zero state counts as checked, as for a plain check box of the platform.
+            m_platformCheck = wParam ? BST_CHECKED : BST_UNCHECKED;
+            if (!m_bSettingState && (wParam != 0) != (m_bChecked != FALSE)) {
+                // Set from outside: the box shows it, and the program's reading of the box is the
+                // same as the reader's.
+                m_bChecked = wParam ? TRUE : FALSE;
+                InvalidateBox();
+                ::SendMessageW(GetParentHwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), kStateSetCode),
+                               reinterpret_cast<LPARAM>(m_hWnd));
+            }
+            return 0;
+        case BM_GETCHECK:
+            return static_cast<LRESULT>(m_platformCheck);
+        case BM_GETSTATE: {
+            // The focus bit is the platform's; the check and the press are ours (the press takes
+            // no default processing, so the platform never sees it).
+            const LRESULT platform = Default();
+            return (platform & BST_FOCUS) | static_cast<LRESULT>(m_platformCheck) | (m_bPressed ? BST_PUSHED : 0);
+        }
+        case WM_CAPTURECHANGED:
+            // Capture taken away mid-press (a menu, a message box, another window's SetCapture):
+            // the press is over, so a later release over the box must not toggle it.
+            if (reinterpret_cast<HWND>(lParam) != m_hWnd && m_bPressed) {
+                m_bPressed = FALSE;
+                InvalidateBox();
+            }
+            return Default();
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_UPDATEUISTATE: {
+            // The focus cue comes and goes with the whole control redrawn on an erased background.
+            // A space-bar press ends without a click when the focus leaves.
+            if (message == WM_KILLFOCUS) {
+                m_bPressed = FALSE;
+            }
+            const LRESULT result = Default();
             InvalidateBox();
-            ::SendMessageW(GetParentHwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), kStateSetCode),
-                           reinterpret_cast<LPARAM>(m_hWnd));
+            return result;
         }
-        return 0;
-    case BM_GETCHECK:
-        return static_cast<LRESULT>(m_platformCheck);
-    case BM_GETSTATE: {
-        // The focus bit is the platform's; the check and the press are ours (the press takes
-        // no default processing, so the platform never sees it).
-        const LRESULT platform = Default();
-        return (platform & BST_FOCUS) | static_cast<LRESULT>(m_platformCheck) |
-               (m_bPressed ? BST_PUSHED : 0);
-    }
-    case WM_CAPTURECHANGED:
-        // Capture taken away mid-press (a menu, a message box, another window's SetCapture):
-        // the press is over, so a later release over the box must not toggle it.
-        if (reinterpret_cast<HWND>(lParam) != m_hWnd && m_bPressed) {
-            m_bPressed = FALSE;
-            InvalidateBox();
+        case WM_SYSCOLORCHANGE: {
+            const LRESULT result = Default();
+            UpdateColors();
+            return result;
         }
-        return Default();
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_UPDATEUISTATE: {
-        // The focus cue comes and goes with the whole control redrawn on an erased background.
-        // A space-bar press ends without a click when the focus leaves.
-        if (message == WM_KILLFOCUS) {
-            m_bPressed = FALSE;
-        }
-        const LRESULT result = Default();
-        InvalidateBox();
-        return result;
-    }
-    case WM_SYSCOLORCHANGE: {
-        const LRESULT result = Default();
-        UpdateColors();
-        return result;
-    }
-    default:
-        return CButton::WindowProc(message, wParam, lParam);
+        default:
+            return CButton::WindowProc(message, wParam, lParam);
     }
 }
 
@@ -241,14 +240,14 @@ void CMacCheckBox::DrawItem(const DRAWITEMSTRUCT& item) {
         DrawGrayText(dc, caption, 0, text.left, text.top, text.right, text.bottom);
     } else {
         // A text too wide for one line starts at the top and is clipped, never wrapped.
-        const UINT format = extent.cx <= text.right - text.left ? DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER
-                                                               : DT_NOPREFIX;
+        const UINT format =
+            extent.cx <= text.right - text.left ? DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER : DT_NOPREFIX;
         ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, format);
     }
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT) && !caption.empty()) {
         // Around the text as it stands in the control, one pixel out, within the control.
-        const int textTop = extent.cx <= text.right - text.left ? text.top + (text.bottom - text.top - extent.cy) / 2
-                                                                : text.top;
+        const int textTop =
+            extent.cx <= text.right - text.left ? text.top + (text.bottom - text.top - extent.cy) / 2 : text.top;
         RECT cue{text.left - 2, textTop - 1, text.left + extent.cx + 2, textTop + extent.cy + 1};
         ::IntersectRect(&cue, &cue, &r);
         ::DrawFocusRect(dc, &cue);

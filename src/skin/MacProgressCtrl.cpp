@@ -24,7 +24,8 @@ void PaintMacProgress(HDC dc, const RECT& rect, int pos, int minPos, int maxPos,
     const double reach = fraction * static_cast<double>(inner.right - inner.left);
     // Limited before the conversion, so a wild position cannot overflow it.
     const double limited = std::clamp(reach, -1.0, static_cast<double>(inner.right - inner.left));
-    const int right = std::min(static_cast<int>(inner.left) + static_cast<int>(limited), static_cast<int>(inner.right)) - 1;
+    const int right =
+        std::min(static_cast<int>(inner.left) + static_cast<int>(limited), static_cast<int>(inner.right)) - 1;
     if (right <= inner.left) {
         return;
     }

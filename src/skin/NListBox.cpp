@@ -66,8 +66,7 @@ void NListBox::DrawItem(DRAWITEMSTRUCT* draw) {
             ::DrawTextW(memory.get(), text.c_str(), static_cast<int>(text.size()), &textRect,
                         DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
         }
-        ::BitBlt(draw->hDC, draw->rcItem.left, draw->rcItem.top, width, height, memory.get(), 0, 0,
-                 SRCCOPY);
+        ::BitBlt(draw->hDC, draw->rcItem.left, draw->rcItem.top, width, height, memory.get(), 0, 0, SRCCOPY);
     }
 }
 

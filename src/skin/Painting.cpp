@@ -10,16 +10,14 @@ int GetSkinFrameWidth(const CWnd* window) {
     return ::GetSystemMetrics(SM_CXDLGFRAME);
 }
 
-void FillGlossGradient(COLORREF base, const CWnd* frameWindow, HDC dc, int left, int top, int right,
-                       int bottom) {
+void FillGlossGradient(COLORREF base, const CWnd* frameWindow, HDC dc, int left, int top, int right, int bottom) {
     if (!dc) {
         return;
     }
     FillGlossGradientForFrameWidth(base, GetSkinFrameWidth(frameWindow), dc, left, top, right, bottom);
 }
 
-void FillGlossGradientForFrameWidth(COLORREF base, int frameWidth, HDC dc, int left, int top,
-                                    int right, int bottom) {
+void FillGlossGradientForFrameWidth(COLORREF base, int frameWidth, HDC dc, int left, int top, int right, int bottom) {
     if (!dc || top > bottom - 1) {
         return;
     }
@@ -42,8 +40,7 @@ void FillGlossGradientForFrameWidth(COLORREF base, int frameWidth, HDC dc, int l
     ::SetBkColor(dc, oldBack);
 }
 
-void DrawGrayText(HDC dc, const std::wstring& text, UINT format, int left, int top, int right,
-                  int bottom) {
+void DrawGrayText(HDC dc, const std::wstring& text, UINT format, int left, int top, int right, int bottom) {
     if (!dc) {
         return;
     }

@@ -29,16 +29,13 @@ int GetSkinFrameWidth(const CWnd* window);
 // Fills (left, top, right, bottom) with the glossy gradient of `base`, one solid row at a time.
 // The frame width of `frameWindow` (which may be null) sets the step, so the gradient continues
 // the frame's top border. Does nothing without a DC. The DC's background colour is left as it was.
-void FillGlossGradient(COLORREF base, const CWnd* frameWindow, HDC dc, int left, int top, int right,
-                       int bottom);
+void FillGlossGradient(COLORREF base, const CWnd* frameWindow, HDC dc, int left, int top, int right, int bottom);
 // The same with the frame width given directly.
-void FillGlossGradientForFrameWidth(COLORREF base, int frameWidth, HDC dc, int left, int top,
-                                    int right, int bottom);
+void FillGlossGradientForFrameWidth(COLORREF base, int frameWidth, HDC dc, int left, int top, int right, int bottom);
 
 // Draws `text` embossed in the disabled look, centred vertically in the rectangle and, when
 // `format` has DT_CENTER (no other bit is looked at), horizontally. An ampersand marks a mnemonic.
-void DrawGrayText(HDC dc, const std::wstring& text, UINT format, int left, int top, int right,
-                  int bottom);
+void DrawGrayText(HDC dc, const std::wstring& text, UINT format, int left, int top, int right, int bottom);
 
 // The child walk of a skinned window's theme change: every direct child of `owner`, in sibling
 // order, that is a CThemedControl takes the theme, and every child is invalidated with erase so

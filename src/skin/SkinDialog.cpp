@@ -13,8 +13,9 @@ CSkinDialog::~CSkinDialog() {
 HFONT CSkinDialog::GetDialogFont() {
     if (!m_font) {
         // 9 points at every DPI: 12 pixels at 96.
-        m_font.reset(::CreateFontW(-ScaleToDpi(12, GetWindowDpi(m_hWnd)), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+        m_font.reset(::CreateFontW(-ScaleToDpi(12, GetWindowDpi(m_hWnd)), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                   ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   DEFAULT_PITCH, L"Tahoma"));
     }
     return m_font.get();
 }

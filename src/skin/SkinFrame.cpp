@@ -94,8 +94,8 @@ void CSkinFrame::OnDpiChanged(int dpi, const RECT* suggested) {
     PaintFrame();
 }
 
-bool CSkinFrame::CreateCaptionButton(CMacButton& button, UINT id, const RECT& rect, UINT iconId,
-                                     const wchar_t* tooltip, const wchar_t* name) {
+bool CSkinFrame::CreateCaptionButton(CMacButton& button, UINT id, const RECT& rect, UINT iconId, const wchar_t* tooltip,
+                                     const wchar_t* name) {
     if (!button.Create(L"", WS_CHILD | WS_VISIBLE | BS_FLAT, rect, m_pOwner, id)) {
         return false;
     }
@@ -147,45 +147,45 @@ LRESULT CSkinFrame::HookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (message) {
-    case WM_ACTIVATE:
-        m_wndCaption.Invalidate();
-        m_btnClose.Invalidate();
-        PaintFrame();
-        return 0;
-    case WM_ERASEBKGND:
-    case WM_WINDOWPOSCHANGED:
-        PaintFrame();
-        return 0;
-    case WM_NCPAINT:
-        // The default non-client painting draws the system's border; the skinned one goes on
-        // top of it, never below.
-        m_pOwner->DefaultProcessing(message, wParam, lParam);
-        PaintFrame();
-        return 1;
-    case 0x0019:  // WM_CTLCOLOR of 16-bit windows, still sent by some controls
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        ::SetBkColor(reinterpret_cast<HDC>(wParam), GetThemeColors(m_nTheme).clrWindow);
-        return reinterpret_cast<LRESULT>(m_hbrBackground.get());
-    case WM_NCACTIVATE:
-        return 1;  // the system's active and inactive looks never show
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;  // the owner lays out its own controls too
-    case WM_MOUSEMOVE: {
-        // Unsigned on purpose: a point above the client area (negative y) is no title bar.
-        const unsigned y = HIWORD(lParam);
-        if (!m_pOwner->IsZoomed() && y < static_cast<unsigned>(CaptionHeight()) && (wParam & MK_LBUTTON)) {
-            // A non-client message carries screen coordinates.
-            POINT point = PointFromLParam(lParam);
-            ::ClientToScreen(m_pOwner->m_hWnd, &point);
-            m_pOwner->PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+        case WM_ACTIVATE:
+            m_wndCaption.Invalidate();
+            m_btnClose.Invalidate();
+            PaintFrame();
+            return 0;
+        case WM_ERASEBKGND:
+        case WM_WINDOWPOSCHANGED:
+            PaintFrame();
+            return 0;
+        case WM_NCPAINT:
+            // The default non-client painting draws the system's border; the skinned one goes on
+            // top of it, never below.
+            m_pOwner->DefaultProcessing(message, wParam, lParam);
+            PaintFrame();
+            return 1;
+        case 0x0019:  // WM_CTLCOLOR of 16-bit windows, still sent by some controls
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+            ::SetBkColor(reinterpret_cast<HDC>(wParam), GetThemeColors(m_nTheme).clrWindow);
+            return reinterpret_cast<LRESULT>(m_hbrBackground.get());
+        case WM_NCACTIVATE:
+            return 1;  // the system's active and inactive looks never show
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;  // the owner lays out its own controls too
+        case WM_MOUSEMOVE: {
+            // Unsigned on purpose: a point above the client area (negative y) is no title bar.
+            const unsigned y = HIWORD(lParam);
+            if (!m_pOwner->IsZoomed() && y < static_cast<unsigned>(CaptionHeight()) && (wParam & MK_LBUTTON)) {
+                // A non-client message carries screen coordinates.
+                POINT point = PointFromLParam(lParam);
+                ::ClientToScreen(m_pOwner->m_hWnd, &point);
+                m_pOwner->PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+            }
+            return 0;
         }
-        return 0;
-    }
-    default:
-        return 0;
+        default:
+            return 0;
     }
 }

@@ -99,8 +99,7 @@ void CSkinMenu::MeasureItem(MEASUREITEMSTRUCT* measure) {
 
 void CSkinMenu::DrawItemText(HDC dc, const RECT& textRect, const std::wstring& text) const {
     RECT rect = textRect;
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-                DT_SINGLELINE | DT_VCENTER | DT_PATH_ELLIPSIS);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_SINGLELINE | DT_VCENTER | DT_PATH_ELLIPSIS);
 }
 
 void CSkinMenu::DrawCheckMark(HDC dc, int left, int top) const {
@@ -162,8 +161,8 @@ void CSkinMenu::DrawItem(DRAWITEMSTRUCT* draw) {
     const int height = item.bottom - item.top;
     const auto icon = m_mapIcons.find(draw->itemID);
     if (icons && icon != m_mapIcons.end() && icon->second) {
-        ::DrawIconEx(dc, item.left + 4, item.top + (height - m_nIconSize) / 2, icon->second, m_nIconSize,
-                     m_nIconSize, 0, nullptr, DI_NORMAL);
+        ::DrawIconEx(dc, item.left + 4, item.top + (height - m_nIconSize) / 2, icon->second, m_nIconSize, m_nIconSize,
+                     0, nullptr, DI_NORMAL);
     } else if (draw->itemState & ODS_CHECKED) {
         DrawCheckMark(dc, item.left + 4, item.top + (height - kCheckBoxSize) / 2);
     }

@@ -5,12 +5,18 @@
 namespace {
 
 // The table is written the way colours are read everywhere else in the program: BBGGRR.
-constexpr COLORREF C(std::uint32_t bbggrr) { return static_cast<COLORREF>(bbggrr); }
+constexpr COLORREF C(std::uint32_t bbggrr) {
+    return static_cast<COLORREF>(bbggrr);
+}
 
-int ClampChannel(int value) { return std::clamp(value, 0, 255); }
+int ClampChannel(int value) {
+    return std::clamp(value, 0, 255);
+}
 
 // floor(value / 2) for either sign; plain division would round a negative odd value up.
-int HalfRoundedDown(int value) { return value >= 0 ? value / 2 : -((1 - value) / 2); }
+int HalfRoundedDown(int value) {
+    return value >= 0 ? value / 2 : -((1 - value) / 2);
+}
 
 }  // namespace
 
@@ -34,9 +40,8 @@ const ThemeColors g_themeColors[THEME_COUNT] = {
 };
 
 const wchar_t* const g_themeNames[THEME_COUNT] = {
-    L"Black",        L"Ice Blue",  L"Lime",       L"Orange",      L"Licorice",
-    L"Silver Grey",  L"Blue",      L"Green",      L"Dark Blue",   L"Dark Green",
-    L"Silver White", L"Light Blue", L"Light Green", L"Light Pink", L"Turquoise",
+    L"Black",     L"Ice Blue",   L"Lime",         L"Orange",     L"Licorice",    L"Silver Grey", L"Blue",      L"Green",
+    L"Dark Blue", L"Dark Green", L"Silver White", L"Light Blue", L"Light Green", L"Light Pink",  L"Turquoise",
 };
 
 int ClampTheme(int theme) {
@@ -56,8 +61,7 @@ COLORREF ShiftColor(COLORREF c, int delta) {
 
 COLORREF MidColor(COLORREF a, COLORREF b) {
     const auto mid = [](int x, int y) { return x + HalfRoundedDown(y - x); };
-    return MakeColor(mid(ColorRed(a), ColorRed(b)), mid(ColorGreen(a), ColorGreen(b)),
-                     mid(ColorBlue(a), ColorBlue(b)));
+    return MakeColor(mid(ColorRed(a), ColorRed(b)), mid(ColorGreen(a), ColorGreen(b)), mid(ColorBlue(a), ColorBlue(b)));
 }
 
 int GlossGradientStep(int frameWidth) {
@@ -74,9 +78,12 @@ int GlossGradientDelta(int row, int rowCount, int step) {
     // Darkening to just above the middle, a sharp drop, a slow brightening, then a dark lower
     // edge of three rows.
     const int half = rowCount / 2;
-    if (row < half - 3) return step;
-    if (row == half - 3) return -26;
-    if (row < rowCount - 3) return +1;
+    if (row < half - 3)
+        return step;
+    if (row == half - 3)
+        return -26;
+    if (row < rowCount - 3)
+        return +1;
     return -20;
 }
 

@@ -17,9 +17,15 @@ static_assert(sizeof(COLORREF) == 4, "COLORREF is 0x00BBGGRR in 32 bits");
 constexpr COLORREF MakeColor(int red, int green, int blue) {
     return static_cast<COLORREF>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
 }
-constexpr int ColorRed(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int ColorGreen(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int ColorBlue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int ColorRed(COLORREF c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int ColorGreen(COLORREF c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int ColorBlue(COLORREF c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // One row of the theme table.
 struct ThemeColors {

@@ -1,7 +1,7 @@
 #include "support/ErrorLog.h"
 
-#include "resources/Version.h"
 #include "framework/Gdi.h"
+#include "resources/Version.h"
 #include "support/Folders.h"
 #include "support/LogLine.h"
 
@@ -74,8 +74,7 @@ void TrimLog(HANDLE file, std::uint64_t size) {
     position.QuadPart = 0;
     DWORD written = 0;
     if (::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) &&
-        ::WriteFile(file, tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr) &&
-        written == tail.size()) {
+        ::WriteFile(file, tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr) && written == tail.size()) {
         ::SetEndOfFile(file);
     }
 }

@@ -1,8 +1,8 @@
 #include "support/Folders.h"
 
-#include "resources/Version.h"
 #include "framework/Gdi.h"
 #include "framework/TextConv.h"
+#include "resources/Version.h"
 #include "support/PathLevels.h"
 
 #include <windows.h>
@@ -19,8 +19,8 @@ std::wstring GetAppDataFolder() {
         token = nullptr;
     }
     wchar_t buffer[MAX_PATH] = {};
-    const HRESULT hr = ::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, token,
-                                          SHGFP_TYPE_CURRENT, buffer);
+    const HRESULT hr =
+        ::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, token, SHGFP_TYPE_CURRENT, buffer);
     if (token) {
         ::CloseHandle(token);
     }
@@ -107,8 +107,7 @@ ApplicationFolder GetApplicationFolder() {
     }
     const std::wstring appData = GetAppDataFolder();
     // The executable's folder is only looked at (and probed) when it is needed.
-    return appData.empty() ? ChooseApplicationFolder(appData, GetModuleFolder())
-                           : ChooseApplicationFolder(appData, {});
+    return appData.empty() ? ChooseApplicationFolder(appData, GetModuleFolder()) : ChooseApplicationFolder(appData, {});
 }
 
 bool CanCreateFileIn(const std::wstring& folder) {
@@ -188,8 +187,8 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
     const std::wstring temporary = path + L".new";
     bool written = false;
     {
-        UniqueHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle file(
+            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.get() == INVALID_HANDLE_VALUE) {
             return false;
         }

@@ -9,12 +9,12 @@ std::string_view UpToZero(std::string_view text) {
     return text.substr(0, text.find('\0'));
 }
 
-} // namespace
+}  // namespace
 
 std::string FormatLogLine(std::string_view version, const LogTime& time, std::string_view message) {
     char stamp[80];
-    const int length = std::snprintf(stamp, sizeof stamp, " %02d/%02d/%02d %02d:%02d:%02d] ", time.nMonth,
-                                     time.nDay, time.nYear, time.nHour, time.nMinute, time.nSecond);
+    const int length = std::snprintf(stamp, sizeof stamp, " %02d/%02d/%02d %02d:%02d:%02d] ", time.nMonth, time.nDay,
+                                     time.nYear, time.nHour, time.nMinute, time.nSecond);
     std::string line = "[ver.";
     line += UpToZero(version);
     line.append(stamp, static_cast<std::size_t>(length));

@@ -178,5 +178,6 @@ FrameSettings ParseFrameSettings(const std::uint8_t* data, std::size_t size) {
 }
 
 std::vector<std::uint8_t> SerializeFrameSettings(const FrameSettings& settings) {
-    return {static_cast<std::uint8_t>(settings.autoUpdate ? 1 : 0), static_cast<std::uint8_t>(settings.noExitPrompt ? 1 : 0)};
+    return {static_cast<std::uint8_t>(settings.autoUpdate ? 1 : 0),
+            static_cast<std::uint8_t>(settings.noExitPrompt ? 1 : 0)};
 }

@@ -1,7 +1,7 @@
 #include "support/SupportCommands.h"
 
-#include "resources/Version.h"
 #include "framework/TextConv.h"
+#include "resources/Version.h"
 #include "support/Endpoints.h"
 #include "support/ErrorLog.h"
 #include "support/Folders.h"
@@ -99,8 +99,8 @@ bool SendErrorReport() {
     if (const HMODULE mapi = LoadMapi(); !mapi) {
         LogError(L"Unable to load mapi32.dll.");
     } else {
-        const auto sendMail = reinterpret_cast<LPMAPISENDMAIL>(
-            reinterpret_cast<void*>(::GetProcAddress(mapi, "MAPISendMail")));
+        const auto sendMail =
+            reinterpret_cast<LPMAPISENDMAIL>(reinterpret_cast<void*>(::GetProcAddress(mapi, "MAPISendMail")));
         if (sendMail) {
             std::string subject = "Error report from Larkwell";
             std::string recipientName = "Support";

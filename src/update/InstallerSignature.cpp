@@ -87,7 +87,8 @@ VersionStrings ReadVersionStrings(const std::wstring& path) {
     }* translation = nullptr;
     UINT length = 0;
     if (size == 0 || !::GetFileVersionInfoW(path.c_str(), 0, size, block.data()) ||
-        !::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+        !::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                          &length) ||
         length < sizeof(Translation)) {
         return strings;
     }

@@ -13,9 +13,9 @@ std::vector<std::string> ReadTrustedKeys(HMODULE module = nullptr);
 
 enum class InstallerVerdict {
     Accepted,
-    NoTrustedKey,  // this copy was built without a key: it cannot verify any download
-    BadSignature,  // no signature, or one that does not match the file
-    OtherSigner,   // a valid signature by a key this copy does not trust
+    NoTrustedKey,    // this copy was built without a key: it cannot verify any download
+    BadSignature,    // no signature, or one that does not match the file
+    OtherSigner,     // a valid signature by a key this copy does not trust
     NotAnInstaller,  // the vendor signed it, but as the program, the uninstaller or another product
     OtherVersion,    // the vendor's installer, but not of the version offered
 };

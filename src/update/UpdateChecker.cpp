@@ -1,9 +1,9 @@
 #include "update/UpdateChecker.h"
 
-#include "resources/Version.h"
 #include "dialogs/MessageBox.h"
 #include "dialogs/PleaseWait.h"
 #include "framework/TextConv.h"
+#include "resources/Version.h"
 #include "resources/resource.h"
 #include "support/Endpoints.h"
 #include "support/ErrorLog.h"
@@ -105,15 +105,18 @@ void RemoveLeftoverDownloads() {
 std::wstring RefusalNotice(InstallerVerdict verdict, const std::wstring& version) {
     const std::wstring name = kProductName;
     switch (verdict) {
-    case InstallerVerdict::NotAnInstaller:
-        return L"The downloaded file is signed by the maker of " + name + L" but is not its installer. It was "
-               L"deleted and nothing was run.";
-    case InstallerVerdict::OtherVersion:
-        return L"The downloaded installer is not the one of version " + version + L". It was deleted and nothing "
-               L"was run.";
-    default:
-        return L"The downloaded installer is not signed by the maker of " + name + L". It was deleted and nothing "
-               L"was run.";
+        case InstallerVerdict::NotAnInstaller:
+            return L"The downloaded file is signed by the maker of " + name +
+                   L" but is not its installer. It was "
+                   L"deleted and nothing was run.";
+        case InstallerVerdict::OtherVersion:
+            return L"The downloaded installer is not the one of version " + version +
+                   L". It was deleted and nothing "
+                   L"was run.";
+        default:
+            return L"The downloaded installer is not signed by the maker of " + name +
+                   L". It was deleted and nothing "
+                   L"was run.";
     }
 }
 
@@ -137,12 +140,14 @@ bool DownloadAndStartInstaller(const UpdateJob& job, const std::wstring& serverV
     const std::wstring address = InstallerAddress(CurrentEndpoints(), serverVersion, kRunningBuild);
     if (ReadTrustedKeys().empty()) {
         // A developer's build: nothing it downloads could be verified, so nothing is downloaded.
-        LogError(L"(CUpdateChecker::CheckForUpdate) This copy was built without the vendor's key; the installer "
-                 L"at %s was not downloaded.",
-                 address.c_str());
+        LogError(
+            L"(CUpdateChecker::CheckForUpdate) This copy was built without the vendor's key; the installer "
+            L"at %s was not downloaded.",
+            address.c_str());
         MacMessageBox(L"This copy of " + std::wstring(kProductName) +
                           L" cannot verify updates: it was built without its maker's signing key. Please download "
-                          L"the new version from " + CurrentEndpoints().strHost + L".",
+                          L"the new version from " +
+                          CurrentEndpoints().strHost + L".",
                       job.nTheme);
         return false;
     }
@@ -163,13 +168,15 @@ bool DownloadAndStartInstaller(const UpdateJob& job, const std::wstring& serverV
     window.Stop();
 
     if (!refused.empty()) {
-        LogError(L"(CUpdateChecker::CheckForUpdate) The download from %s was redirected to %s, which is not an "
-                 L"HTTPS address. Nothing was run.",
-                 address.c_str(), refused.c_str());
+        LogError(
+            L"(CUpdateChecker::CheckForUpdate) The download from %s was redirected to %s, which is not an "
+            L"HTTPS address. Nothing was run.",
+            address.c_str(), refused.c_str());
         RemoveDownloadFolder(folder);
-        MacMessageBox(L"The server sent the download of the new version to an address that is not secure (not "
-                      L"HTTPS). Nothing was downloaded or run.",
-                      job.nTheme);
+        MacMessageBox(
+            L"The server sent the download of the new version to an address that is not secure (not "
+            L"HTTPS). Nothing was downloaded or run.",
+            job.nTheme);
         return false;
     }
     if (FAILED(result)) {
@@ -190,9 +197,10 @@ bool DownloadAndStartInstaller(const UpdateJob& job, const std::wstring& serverV
     if (check.verdict != InstallerVerdict::Accepted) {
         held.reset();
         RemoveDownloadFolder(folder);
-        LogError(L"(CUpdateChecker::CheckForUpdate) The installer from %s is not the vendor's installer of version "
-                 L"%s (%s), error: 0X%08X. It was deleted.",
-                 address.c_str(), version.c_str(), check.strFound.c_str(), static_cast<unsigned>(check.nStatus));
+        LogError(
+            L"(CUpdateChecker::CheckForUpdate) The installer from %s is not the vendor's installer of version "
+            L"%s (%s), error: 0X%08X. It was deleted.",
+            address.c_str(), version.c_str(), check.strFound.c_str(), static_cast<unsigned>(check.nStatus));
         MacMessageBox(RefusalNotice(check.verdict, version), job.nTheme);
         return false;
     }
@@ -218,8 +226,9 @@ bool RunUpdateCheck(const UpdateJob& job) {
     const ServerVersionVerdict verdict = JudgeServerVersion(version, kProgramVersion);
     if (verdict == ServerVersionVerdict::NoAnswer) {
         if (job.bInteractive) {
-            MacMessageBox(L"Can not connect to " + CurrentEndpoints().strHost + L". Please check your network connection.",
-                          job.nTheme);
+            MacMessageBox(
+                L"Can not connect to " + CurrentEndpoints().strHost + L". Please check your network connection.",
+                job.nTheme);
         }
         return false;
     }

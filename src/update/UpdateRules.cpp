@@ -57,7 +57,9 @@ std::optional<DecimalVersion> ParseDecimalVersion(std::wstring_view text) {
     DecimalVersion version;
     version.strWhole = whole.substr(std::min(whole.find_first_not_of(L'0'), whole.size()));
     const std::size_t lastSignificant = fraction.find_last_not_of(L'0');
-    version.strFraction = lastSignificant == std::wstring_view::npos ? std::wstring() : std::wstring(fraction.substr(0, lastSignificant + 1));
+    version.strFraction = lastSignificant == std::wstring_view::npos
+                              ? std::wstring()
+                              : std::wstring(fraction.substr(0, lastSignificant + 1));
     return version;
 }
 
@@ -193,7 +195,8 @@ std::optional<std::wstring> OpusProgramName(std::string_view der) {
             return std::nullopt;
         }
         for (std::size_t i = 0; i < text.size(); i += 2) {
-            name += static_cast<wchar_t>(static_cast<unsigned char>(text[i]) * 256 + static_cast<unsigned char>(text[i + 1]));
+            name += static_cast<wchar_t>(static_cast<unsigned char>(text[i]) * 256 +
+                                         static_cast<unsigned char>(text[i + 1]));
         }
     } else if (tag == 0x81) {  // IA5String: ASCII
         for (const char c : text) {
@@ -222,6 +225,7 @@ std::wstring ResolveRedirect(std::wstring_view from, std::wstring_view location)
         return std::wstring(location);
     }
     const std::size_t scheme = from.find(L"://");
-    const std::size_t pathStart = scheme == std::wstring_view::npos ? std::wstring_view::npos : from.find(L'/', scheme + 3);
+    const std::size_t pathStart =
+        scheme == std::wstring_view::npos ? std::wstring_view::npos : from.find(L'/', scheme + 3);
     return std::wstring(from.substr(0, pathStart)) + std::wstring(location);
 }

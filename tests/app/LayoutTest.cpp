@@ -37,13 +37,13 @@ TEST(LayoutTest, AWidenedLabelMovesItsRowAndGrowsItsGroupBox) {
     // box; beside the groups' row but above them sits a button far to the right.
     const auto layout = [](int firstNeeds, int lowerNeeds) {
         std::vector<FitItem> items = {
-            {{0, 0, 100, 50}, 0, true},      // 0 left group box
-            {{5, 10, 45, 20}, firstNeeds},   // 1 first box of its row
-            {{48, 10, 90, 20}, 0},           // 2 its neighbour, 3 pixels on
-            {{5, 30, 40, 40}, lowerNeeds},   // 3 the row below
-            {{104, 0, 200, 50}, 0, true},    // 4 right group box, 4 pixels on
-            {{110, 10, 190, 40}, 0},         // 5 inside it
-            {{300, -30, 340, -10}, 0},       // 6 another row: never moves
+            {{0, 0, 100, 50}, 0, true},     // 0 left group box
+            {{5, 10, 45, 20}, firstNeeds},  // 1 first box of its row
+            {{48, 10, 90, 20}, 0},          // 2 its neighbour, 3 pixels on
+            {{5, 30, 40, 40}, lowerNeeds},  // 3 the row below
+            {{104, 0, 200, 50}, 0, true},   // 4 right group box, 4 pixels on
+            {{110, 10, 190, 40}, 0},        // 5 inside it
+            {{300, -30, 340, -10}, 0},      // 6 another row: never moves
         };
         FitLabelsInRows(items, 6);
         return items;
@@ -55,12 +55,30 @@ TEST(LayoutTest, AWidenedLabelMovesItsRowAndGrowsItsGroupBox) {
         LayoutRect first, neighbour, groupBox, rightGroupBox, insideRight;
     };
     const Case cases[] = {
-        {"nothing needs more", 30, 35, {5, 10, 45, 20}, {48, 10, 90, 20}, {0, 0, 100, 50}, {104, 0, 200, 50},
+        {"nothing needs more",
+         30,
+         35,
+         {5, 10, 45, 20},
+         {48, 10, 90, 20},
+         {0, 0, 100, 50},
+         {104, 0, 200, 50},
          {110, 10, 190, 40}},
-        {"the neighbour keeps its distance; the box its margin", 50, 0, {5, 10, 55, 20}, {58, 10, 100, 20},
-         {0, 0, 106, 50}, {110, 0, 206, 50}, {116, 10, 196, 40}},
-        {"a lower row widens the group box without moving the upper row", 0, 97, {5, 10, 45, 20},
-         {48, 10, 90, 20}, {0, 0, 108, 50}, {112, 0, 208, 50}, {118, 10, 198, 40}},
+        {"the neighbour keeps its distance; the box its margin",
+         50,
+         0,
+         {5, 10, 55, 20},
+         {58, 10, 100, 20},
+         {0, 0, 106, 50},
+         {110, 0, 206, 50},
+         {116, 10, 196, 40}},
+        {"a lower row widens the group box without moving the upper row",
+         0,
+         97,
+         {5, 10, 45, 20},
+         {48, 10, 90, 20},
+         {0, 0, 108, 50},
+         {112, 0, 208, 50},
+         {118, 10, 198, 40}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

@@ -39,8 +39,8 @@ protected:
 TEST_F(MainDlgTest, FirstStartState) {
     EXPECT_EQ(dlg->GetWindowText(), L"Quillmark  3.01");
     for (CMacCheckBox* box : dlg->AllCheckBoxes()) {
-        const bool timeKind = box == &dlg->m_chkCreateTime || box == &dlg->m_chkModifyTime ||
-                              box == &dlg->m_chkAccessTime;
+        const bool timeKind =
+            box == &dlg->m_chkCreateTime || box == &dlg->m_chkModifyTime || box == &dlg->m_chkAccessTime;
         SCOPED_TRACE(Narrow(box->GetWindowText()));
         EXPECT_EQ(box->IsChecked() != FALSE, timeKind);
         EXPECT_EQ(box->SendMessage(BM_GETCHECK), timeKind ? BST_CHECKED : BST_UNCHECKED);
@@ -55,9 +55,9 @@ TEST_F(MainDlgTest, FirstStartState) {
     EXPECT_TRUE(dlg->m_chkSetFileTime.IsWindowEnabled());
     EXPECT_TRUE(dlg->m_chkSetFileAttributes.IsWindowEnabled());
     for (CWnd* control : std::initializer_list<CWnd*>{
-             &dlg->m_chkCreateTime, &dlg->m_chkModifyTime, &dlg->m_chkAccessTime, &dlg->m_dtpDate,
-             &dlg->m_dtpTime, &dlg->m_chkArchive, &dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem,
-             &dlg->m_chkTemporary, &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed, &dlg->m_chkNormal}) {
+             &dlg->m_chkCreateTime, &dlg->m_chkModifyTime, &dlg->m_chkAccessTime, &dlg->m_dtpDate, &dlg->m_dtpTime,
+             &dlg->m_chkArchive, &dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem, &dlg->m_chkTemporary,
+             &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed, &dlg->m_chkNormal}) {
         SCOPED_TRACE(control->GetDlgCtrlID());
         EXPECT_FALSE(control->IsWindowEnabled());
     }
@@ -86,7 +86,7 @@ TEST_F(MainDlgTest, FirstStartState) {
 }
 
 TEST_F(MainDlgTest, PushButtonsAreSkinnedAndCarryTheirIcons) {
-    const int ids[] = {IDC_ADD_FOLDER, IDC_ADD_FILES, IDC_APPLY,  IDC_UNDO,
+    const int ids[] = {IDC_ADD_FOLDER, IDC_ADD_FILES,  IDC_APPLY,  IDC_UNDO,
                        IDC_SELECT_ALL, IDC_REVERT_SEL, IDC_REMOVE, IDC_REMOVE_ALL};
     for (int id : ids) {
         SCOPED_TRACE(id);
@@ -101,7 +101,8 @@ TEST_F(MainDlgTest, PushButtonsAreSkinnedAndCarryTheirIcons) {
 
 TEST_F(MainDlgTest, GroupSwitchesEnableTheirControls) {
     dlg->m_chkSetFileTime.SetChecked(TRUE);
-    dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SET_FILE_TIME, BN_CLICKED), reinterpret_cast<LPARAM>(Item(IDC_SET_FILE_TIME)));
+    dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SET_FILE_TIME, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Item(IDC_SET_FILE_TIME)));
     EXPECT_TRUE(dlg->m_chkModifyTime.IsWindowEnabled());
     EXPECT_TRUE(dlg->m_dtpTime.IsWindowEnabled());
     EXPECT_FALSE(dlg->m_chkArchive.IsWindowEnabled()) << "the attribute group is untouched";
@@ -144,8 +145,8 @@ TEST_F(MainDlgTest, ResizingMovesExactlyFiveControls) {
         int bottomMargin;  // -1: height kept
     };
     const Stretched stretched[] = {
-        {"output pane", IDC_OUTPUT, 12, 10},      {"value edit", IDC_PROPERTY_VALUE, 18, -1},
-        {"file list", IDC_FILE_LIST, 12, -1},     {"property frame", IDC_PROPERTY_FRAME, 12, -1},
+        {"output pane", IDC_OUTPUT, 12, 10},  {"value edit", IDC_PROPERTY_VALUE, 18, -1},
+        {"file list", IDC_FILE_LIST, 12, -1}, {"property frame", IDC_PROPERTY_FRAME, 12, -1},
         {"top line", IDC_TOP_LINE, 12, -1},
     };
     for (const Stretched& s : stretched) {
@@ -284,7 +285,11 @@ TEST_F(MainDlgTest, TitleBarButtonsStayAtTheRightEdge) {
         const struct {
             const char* label;
             int id;
-        } buttons[] = {{"close", IDCANCEL}, {"maximize", ID_CAPTION_MAXIMIZE}, {"minimize", ID_CAPTION_MINIMIZE}, {"help", ID_CAPTION_HELP_MENU}, {"theme", ID_CAPTION_THEME_MENU}};
+        } buttons[] = {{"close", IDCANCEL},
+                       {"maximize", ID_CAPTION_MAXIMIZE},
+                       {"minimize", ID_CAPTION_MINIMIZE},
+                       {"help", ID_CAPTION_HELP_MENU},
+                       {"theme", ID_CAPTION_THEME_MENU}};
         int right = cx - 3;
         for (const auto& b : buttons) {
             SCOPED_TRACE(b.label);
@@ -321,7 +326,8 @@ TEST_F(MainDlgTest, TitleBarButtonsStayAtTheRightEdge) {
 TEST_F(MainDlgTest, ThemeMenuAndUpdateItem) {
     CSkinFrameEx& skin = dlg->m_skin;
     ASSERT_EQ(skin.m_menuTheme.GetMenuItemCount(), 15);
-    const UINT helpOrder[] = {ID_HELP_ABOUT, ID_HELP_ONLINE_HELP, ID_HELP_WEB_SITE, ID_HELP_CONTACT, ID_HELP_ERROR_LOG, ID_HELP_ERROR_REPORT, ID_HELP_UPDATE};
+    const UINT helpOrder[] = {ID_HELP_ABOUT,     ID_HELP_ONLINE_HELP,  ID_HELP_WEB_SITE, ID_HELP_CONTACT,
+                              ID_HELP_ERROR_LOG, ID_HELP_ERROR_REPORT, ID_HELP_UPDATE};
     ASSERT_EQ(skin.m_menuHelp.GetMenuItemCount(), 7);
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(::GetMenuItemID(skin.m_menuHelp.m_hMenu, i), helpOrder[i]) << i;
@@ -491,7 +497,8 @@ TEST(MainDlgStartTest, SettingsSurviveARestartAndTheWindowKeepsItsSize) {
         // A client area of 900 x 640: the size a user leaves the window at.
         const RECT window = dlg.GetWindowRect();
         const SIZE client = ClientSize(dlg);
-        dlg.MoveWindow(0, 0, 900 + (window.right - window.left) - client.cx, 640 + (window.bottom - window.top) - client.cy);
+        dlg.MoveWindow(0, 0, 900 + (window.right - window.left) - client.cx,
+                       640 + (window.bottom - window.top) - client.cy);
         PumpMessages();
         dlg.DestroyWindow();
         ASSERT_GT(ReadWholeFile(folder.path() + L"QMK.cfg", firstFile), 0);
@@ -536,7 +543,7 @@ TEST(MainDlgStartTest, ADamagedSettingsFileGivesWhatFits) {
         const char* label;
         std::string bytes;
         int theme;
-        bool smallest;  // the window at its smallest size
+        bool smallest;    // the window at its smallest size
         bool fitsScreen;  // the window no wider than the screen's work area
     } cases[] = {
         {"a theme outside the table", withTail(99, 900, 640), 10, false, true},

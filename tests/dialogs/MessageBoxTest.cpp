@@ -94,12 +94,12 @@ struct Seen {
     DWORD textStyle = 0;
     bool textUnderSiblings = false;  // last in the z-order, so the buttons paint over it
     HFONT font = nullptr;
-    int lineHeight = 0;  // of one line in the box's font
-    int textWidth = 0;   // of the message on one line in the box's font
+    int lineHeight = 0;    // of one line in the box's font
+    int textWidth = 0;     // of the message on one line in the box's font
     int heightAt445 = 0;   // of the message wrapped at 445 pixels in the box's font
     int heightInRect = 0;  // of the message wrapped at the width of its rectangle
-    RECT window{};       // in screen coordinates
-    RECT textRect{};     // the others relative to the window's corner
+    RECT window{};         // in screen coordinates
+    RECT textRect{};       // the others relative to the window's corner
     RECT button1Rect{};
     RECT button2Rect{};
     RECT checkRect{};
@@ -239,43 +239,43 @@ private:
 
     void Perform() {
         switch (m_act) {
-        case Act::ClickFirst:
-            ::SendMessageW(::GetDlgItem(m_box, IDOK), BM_CLICK, 0, 0);
-            break;
-        case Act::ClickSecond:
-            ::SendMessageW(::GetDlgItem(m_box, IDCANCEL), BM_CLICK, 0, 0);
-            break;
-        case Act::Enter:
-            PressKey(VK_RETURN);
-            break;
-        case Act::Escape:
-            PressKey(VK_ESCAPE);
-            break;
-        case Act::Close:
-            ::PostMessageW(m_box, WM_CLOSE, 0, 0);
-            break;
-        case Act::EnterOnSecond:
-            ::SendMessageW(m_box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_box, IDCANCEL)), TRUE);
-            PressKey(VK_RETURN);
-            break;
-        case Act::TabEnter:
-            PressKey(VK_TAB);
-            PressKey(VK_RETURN);
-            break;
-        case Act::ArrowEnter:
-            PressKey(VK_RIGHT);
-            PressKey(VK_RETURN);
-            break;
-        case Act::KeyY:
-            PressKey('Y');
-            break;
-        case Act::KeyN:
-            PressKey('N');
-            break;
-        case Act::SpaceOnSecond:
-            ::SendMessageW(m_box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_box, IDCANCEL)), TRUE);
-            PressKey(VK_SPACE);
-            break;
+            case Act::ClickFirst:
+                ::SendMessageW(::GetDlgItem(m_box, IDOK), BM_CLICK, 0, 0);
+                break;
+            case Act::ClickSecond:
+                ::SendMessageW(::GetDlgItem(m_box, IDCANCEL), BM_CLICK, 0, 0);
+                break;
+            case Act::Enter:
+                PressKey(VK_RETURN);
+                break;
+            case Act::Escape:
+                PressKey(VK_ESCAPE);
+                break;
+            case Act::Close:
+                ::PostMessageW(m_box, WM_CLOSE, 0, 0);
+                break;
+            case Act::EnterOnSecond:
+                ::SendMessageW(m_box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_box, IDCANCEL)), TRUE);
+                PressKey(VK_RETURN);
+                break;
+            case Act::TabEnter:
+                PressKey(VK_TAB);
+                PressKey(VK_RETURN);
+                break;
+            case Act::ArrowEnter:
+                PressKey(VK_RIGHT);
+                PressKey(VK_RETURN);
+                break;
+            case Act::KeyY:
+                PressKey('Y');
+                break;
+            case Act::KeyN:
+                PressKey('N');
+                break;
+            case Act::SpaceOnSecond:
+                ::SendMessageW(m_box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_box, IDCANCEL)), TRUE);
+                PressKey(VK_SPACE);
+                break;
         }
     }
 
@@ -651,19 +651,71 @@ TEST(MessageBoxLayoutTest, Arithmetic) {
         {"limited to 500", 900, 70, ok, false, 160, 555, 150, {30, 50, 530, 120}, {243, 110, 311, 133}, {}, {}},
         {"empty", 0, 0, ok, false, 160, 220, 106, {110, 50, 110, 76}, {76, 66, 144, 89}, {}, {}},
         {"check box ignored for OK", 100, 14, ok, true, 300, 220, 120, {60, 50, 160, 90}, {76, 80, 144, 103}, {}, {}},
-        {"yes/no pair", 100, 14, yesNo, false, 160, 220, 120, {60, 50, 160, 90}, {22, 80, 90, 103}, {130, 80, 198, 103}, {}},
-        {"yes/no with check box", 100, 14, yesNo, true, 160, 220, 146, {60, 50, 160, 90}, {22, 90, 90, 113},
-         {130, 90, 198, 113}, {30, 121, 190, 136}},
-        {"wide yes/no with check box", 400, 80, yesNo, true, 160, 455, 186, {30, 50, 430, 130}, {139, 130, 207, 153},
-         {247, 130, 315, 153}, {30, 161, 425, 176}},
-        {"check label wider than the box", 100, 14, yesNo, true, 200, 260, 146, {80, 50, 180, 90}, {42, 90, 110, 113},
-         {150, 90, 218, 113}, {30, 121, 230, 136}},
-        {"check label limited to the widest box", 100, 14, yesNo, true, 600, 555, 146, {227, 50, 327, 90},
-         {189, 90, 257, 113}, {297, 90, 365, 113}, {30, 121, 525, 136}},
+        {"yes/no pair",
+         100,
+         14,
+         yesNo,
+         false,
+         160,
+         220,
+         120,
+         {60, 50, 160, 90},
+         {22, 80, 90, 103},
+         {130, 80, 198, 103},
+         {}},
+        {"yes/no with check box",
+         100,
+         14,
+         yesNo,
+         true,
+         160,
+         220,
+         146,
+         {60, 50, 160, 90},
+         {22, 90, 90, 113},
+         {130, 90, 198, 113},
+         {30, 121, 190, 136}},
+        {"wide yes/no with check box",
+         400,
+         80,
+         yesNo,
+         true,
+         160,
+         455,
+         186,
+         {30, 50, 430, 130},
+         {139, 130, 207, 153},
+         {247, 130, 315, 153},
+         {30, 161, 425, 176}},
+        {"check label wider than the box",
+         100,
+         14,
+         yesNo,
+         true,
+         200,
+         260,
+         146,
+         {80, 50, 180, 90},
+         {42, 90, 110, 113},
+         {150, 90, 218, 113},
+         {30, 121, 230, 136}},
+        {"check label limited to the widest box",
+         100,
+         14,
+         yesNo,
+         true,
+         600,
+         555,
+         146,
+         {227, 50, 327, 90},
+         {189, 90, 257, 113},
+         {297, 90, 365, 113},
+         {30, 121, 525, 136}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        const MessageBoxLayout layout = LayOutMessageBox(c.textWidth, c.wrappedHeight, 500, c.type, c.check, c.checkWidth);
+        const MessageBoxLayout layout =
+            LayOutMessageBox(c.textWidth, c.wrappedHeight, 500, c.type, c.check, c.checkWidth);
         EXPECT_EQ(layout.cxBox, c.cx);
         EXPECT_EQ(layout.cyBox, c.cy);
         EXPECT_TRUE(::EqualRect(&layout.text, &c.text));

@@ -64,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(Themes, MacProgressPaint,
 // back and may send to this thread's windows), until `done` holds; false if it never does.
 bool WaitUntil(const std::function<bool()>& done) {
     for (int round = 0; round < 4000; ++round) {
-        if (done()) return true;
+        if (done())
+            return true;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
         PumpMessages();
     }
@@ -158,7 +159,8 @@ TEST(PleaseWaitWindow, ASecondStartEndsTheFirstWindowAndLeaksNothing) {
         DWORD handles = 0;
         ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
         return handles == handlesBefore;
-    })) << "handles before: " << handlesBefore;
+    })) << "handles before: "
+        << handlesBefore;
     EXPECT_TRUE(WaitUntil([&] { return GdiObjectCount() == gdiBefore; }))
         << "GDI objects " << gdiBefore << " -> " << GdiObjectCount();
 }
@@ -198,7 +200,8 @@ TEST(PleaseWaitWindow, EachUserMovesAndEndsOnlyItsOwnWindow) {
     {
         CPleaseWait download;
         download.Start(L"Downloading new version ...", 100, 10);
-        ASSERT_TRUE(WaitUntil([&] { return GetPleaseWaitState().window && GetPleaseWaitState().window != passWindow; }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return GetPleaseWaitState().window && GetPleaseWaitState().window != passWindow; }));
         download.SetPos(90);
         ASSERT_TRUE(WaitUntil([] { return GetPleaseWaitState().shownPos == 90; }));
         EXPECT_EQ(CountPleaseWaitWindows(), 2);

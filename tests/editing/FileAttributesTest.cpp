@@ -20,15 +20,18 @@ protected:
     }
     std::wstring Checked() {
         std::wstring names;
-        for (CMacCheckBox* box : {&dlg->m_chkArchive, &dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem,
-                                  &dlg->m_chkTemporary, &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed, &dlg->m_chkNormal}) {
-            if (box->IsChecked()) names += box->GetWindowText() + L" ";
+        for (CMacCheckBox* box :
+             {&dlg->m_chkArchive, &dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem, &dlg->m_chkTemporary,
+              &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed, &dlg->m_chkNormal}) {
+            if (box->IsChecked())
+                names += box->GetWindowText() + L" ";
         }
         return names;
     }
     void Uncheck() {
-        for (CMacCheckBox* box : {&dlg->m_chkArchive, &dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem,
-                                  &dlg->m_chkTemporary, &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed, &dlg->m_chkNormal}) {
+        for (CMacCheckBox* box :
+             {&dlg->m_chkArchive, &dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem, &dlg->m_chkTemporary,
+              &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed, &dlg->m_chkNormal}) {
             box->SetChecked(FALSE);
         }
     }
@@ -48,13 +51,15 @@ TEST_F(FileAttributesTest, NormalIsExclusive) {
         {"any of the seven clears Normal", {IDC_NORMAL, IDC_READ_ONLY}, L"ReadOnly "},
         {"unchecking clears nothing", {IDC_NORMAL, IDC_NORMAL, IDC_SYSTEM, IDC_TEMPORARY, IDC_TEMPORARY}, L"System "},
         {"unchecking Normal leaves all clear", {IDC_NORMAL, IDC_NORMAL}, L""},
-        {"the seven together", {IDC_ARCHIVE, IDC_READ_ONLY, IDC_HIDDEN, IDC_SYSTEM, IDC_TEMPORARY, IDC_OFFLINE, IDC_NOT_CONTENT_INDEXED},
+        {"the seven together",
+         {IDC_ARCHIVE, IDC_READ_ONLY, IDC_HIDDEN, IDC_SYSTEM, IDC_TEMPORARY, IDC_OFFLINE, IDC_NOT_CONTENT_INDEXED},
          L"Archive ReadOnly Hidden System Temporary Offline NotContentIndexed "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         Uncheck();
-        for (int id : c.clicks) Click(id);
+        for (int id : c.clicks)
+            Click(id);
         EXPECT_EQ(Checked(), c.checked);
     }
 }
@@ -68,14 +73,17 @@ TEST_F(FileAttributesTest, ComposedWord) {
     const Case cases[] = {
         {"nothing", {}, 0},
         {"archive and read-only", {&dlg->m_chkArchive, &dlg->m_chkReadOnly}, 0x21},
-        {"the bits Wine does not store", {&dlg->m_chkTemporary, &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed}, 0x3100},
+        {"the bits Wine does not store",
+         {&dlg->m_chkTemporary, &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed},
+         0x3100},
         {"hidden and system", {&dlg->m_chkHidden, &dlg->m_chkSystem}, 0x6},
         {"Normal wins over the others", {&dlg->m_chkNormal, &dlg->m_chkHidden}, 0x80},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         Uncheck();
-        for (CMacCheckBox* box : c.boxes) box->SetChecked(TRUE);
+        for (CMacCheckBox* box : c.boxes)
+            box->SetChecked(TRUE);
         EXPECT_EQ(dlg->ComposeAttributes(), c.word);
     }
 }

@@ -31,7 +31,7 @@ void SetRawTimes(const std::wstring& path, ULONGLONG access, ULONGLONG write) {
     ::CloseHandle(file);
 }
 
-constexpr TimeSeconds kChosen = 1425445567;        // 2015-03-04 05:06:07 UTC
+constexpr TimeSeconds kChosen = 1425445567;              // 2015-03-04 05:06:07 UTC
 constexpr ULONGLONG kOldAccess = 126966784891234567ULL;  // 2003-05-06 07:08:09.1234567
 constexpr ULONGLONG kOldWrite = 126966784901234567ULL;   // ten seconds later
 
@@ -159,7 +159,8 @@ TEST_F(FileTimesTest, AFileHeldWithoutSharingFailsWithALogLine) {
     EXPECT_EQ(ReadTimes(file).written, kOldWrite);
 
     // Held by a program that shares writing: the folder route gets through.
-    held = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    held = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(dlg->ChangeFileTime(file));
     ::CloseHandle(held);
@@ -170,7 +171,8 @@ TEST_F(FileTimesTest, AMissingFileFailsWithALogLine) {
     DeleteFileIfExists(GetErrorLogPath());
     Kinds(false, true, false);
     EXPECT_FALSE(dlg->ChangeFileTime(temp.path() + L"missing.txt"));
-    EXPECT_NE(ReadTestFile(GetErrorLogPath()).find("(SetDirTime) Directory open failed, error: 2\r\n"), std::string::npos);
+    EXPECT_NE(ReadTestFile(GetErrorLogPath()).find("(SetDirTime) Directory open failed, error: 2\r\n"),
+              std::string::npos);
 }
 
 }  // namespace

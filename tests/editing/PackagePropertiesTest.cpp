@@ -31,7 +31,8 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 // Binary content no XML edit could produce: every byte value, stored as it is.
 std::string AllBytes() {
     std::string bytes;
-    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    for (int i = 0; i < 256; ++i)
+        bytes += static_cast<char>(i);
     return bytes;
 }
 
@@ -52,10 +53,12 @@ Files Docx() {
          R"(<Relationship Id="rId2" Type="http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties" Target="docProps/core.xml"/>)"
          R"(<Relationship Id="rId3" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/extended-properties" Target="docProps/app.xml"/>)"
          R"(</Relationships>)"},
-        {"word/document.xml", R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:body/></w:document>)"},
+        {"word/document.xml",
+         R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:body/></w:document>)"},
         {"word/media/image1.bin", AllBytes()},
         {"docProps/core.xml",
-         R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)" "\n"
+         R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+         "\n"
          R"(<cp:coreProperties xmlns:cp="http://schemas.openxmlformats.org/package/2006/metadata/core-properties" xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:dcterms="http://purl.org/dc/terms/" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">)"
          R"(<dc:title>Old title</dc:title><dc:creator>Old author</dc:creator><cp:keywords/>)"
          R"(<dcterms:created xsi:type="dcterms:W3CDTF">2020-01-02T03:04:05Z</dcterms:created><!-- kept --></cp:coreProperties>)"},
@@ -84,7 +87,8 @@ Files Odt() {
         {"META-INF/manifest.xml",
          R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.2">)"
          R"(<manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"/></manifest:manifest>)"},
-        {"content.xml", R"(<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"/>)"},
+        {"content.xml",
+         R"(<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"/>)"},
         {"Pictures/image1.bin", AllBytes()},
         {"meta.xml",
          R"(<?xml version="1.0" encoding="UTF-8"?>)"
@@ -117,7 +121,8 @@ std::vector<std::pair<std::string, std::string>> StoredEntries(const std::string
 
 std::string Unpacked(const std::string& bytes, const char* name) {
     ZipArchive archive;
-    if (ReadZipArchive(bytes, archive) != ZipStatus::Ok) return {};
+    if (ReadZipArchive(bytes, archive) != ZipStatus::Ok)
+        return {};
     const ZipEntry* entry = FindZipEntry(archive, name);
     return entry ? UnpackZipEntry(bytes, *entry).value_or("") : "";
 }
@@ -130,7 +135,8 @@ PropertyValues Read(const std::wstring& path) {
 
 PropertyValues NewValues() {
     PropertyValues values;
-    for (const auto& [id, name] : Names()) values[name] = name.substr(8) + L" \u00E9\u4E2D <&>\"";
+    for (const auto& [id, name] : Names())
+        values[name] = name.substr(8) + L" \u00E9\u4E2D <&>\"";
     values[L"Summary_RevisionNumber"] = L"7";
     return values;
 }
@@ -146,20 +152,35 @@ TEST_F(PackagePropertiesTest, SetReadBackUndoAndEveryOtherEntryKept) {
         std::wstring name;
         Files files;
         std::map<std::wstring, std::wstring> before;  // values that are not empty
-        std::vector<std::string> rewritten;          // the entries whose bytes change
-        std::vector<std::string> added;              // new entries, at the end
+        std::vector<std::string> rewritten;           // the entries whose bytes change
+        std::vector<std::string> added;               // new entries, at the end
     };
     const Case cases[] = {
-        {"docx with both parts", L"report.docx", Docx(),
-         {{L"Summary_Title", L"Old title"}, {L"Summary_Author", L"Old author"}, {L"Summary_Template", L"Normal.dotm"},
+        {"docx with both parts",
+         L"report.docx",
+         Docx(),
+         {{L"Summary_Title", L"Old title"},
+          {L"Summary_Author", L"Old author"},
+          {L"Summary_Template", L"Normal.dotm"},
           {L"Summary_AppName", L"Old app"}},
-         {"docProps/core.xml", "docProps/app.xml"}, {}},
-        {"xlsx without properties parts", L"sheet.xlsx", Xlsx(), {},
-         {"[Content_Types].xml", "_rels/.rels"}, {"docProps/core.xml", "docProps/app.xml"}},
-        {"odt with two keywords", L"letter.odt", Odt(),
-         {{L"Summary_Title", L"Old title"}, {L"Summary_Author", L"Old author"}, {L"Summary_Keywords", L"one, two"},
-          {L"Summary_Template", L"old.ott"}, {L"Summary_RevisionNumber", L"3"}},
-         {"meta.xml"}, {}},
+         {"docProps/core.xml", "docProps/app.xml"},
+         {}},
+        {"xlsx without properties parts",
+         L"sheet.xlsx",
+         Xlsx(),
+         {},
+         {"[Content_Types].xml", "_rels/.rels"},
+         {"docProps/core.xml", "docProps/app.xml"}},
+        {"odt with two keywords",
+         L"letter.odt",
+         Odt(),
+         {{L"Summary_Title", L"Old title"},
+          {L"Summary_Author", L"Old author"},
+          {L"Summary_Keywords", L"one, two"},
+          {L"Summary_Template", L"old.ott"},
+          {L"Summary_RevisionNumber", L"3"}},
+         {"meta.xml"},
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -168,19 +189,22 @@ TEST_F(PackagePropertiesTest, SetReadBackUndoAndEveryOtherEntryKept) {
         ASSERT_TRUE(WriteTestFile(path, original));
 
         PropertyValues expectedBefore;
-        for (const auto& [id, name] : Names()) expectedBefore[name] = c.before.count(name) ? c.before.at(name) : L"";
+        for (const auto& [id, name] : Names())
+            expectedBefore[name] = c.before.count(name) ? c.before.at(name) : L"";
         const PropertyValues before = Read(path);
         EXPECT_EQ(before, expectedBefore);
 
         ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
         ASSERT_TRUE(WriteSummaryProperties(path, Names(), NewValues(), {}));
-        EXPECT_EQ(::GetFileAttributesW(path.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE))
+        EXPECT_EQ(::GetFileAttributesW(path.c_str()),
+                  static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE))
             << "the replaced file keeps its attributes";
         EXPECT_EQ(Read(path), NewValues()) << "the whole of Unicode is kept, unlike in compound documents";
         const std::string written = ReadTestFile(path);
         auto expectedEntries = StoredEntries(original);
         for (auto& [name, bytes] : expectedEntries) {
-            if (std::find(c.rewritten.begin(), c.rewritten.end(), name) != c.rewritten.end()) bytes = "rewritten";
+            if (std::find(c.rewritten.begin(), c.rewritten.end(), name) != c.rewritten.end())
+                bytes = "rewritten";
         }
         auto writtenEntries = StoredEntries(written);
         for (auto& [name, bytes] : writtenEntries) {
@@ -220,12 +244,24 @@ TEST_F(PackagePropertiesTest, CreatedPartsAreRelatedAndTyped) {
     ASSERT_TRUE(WriteSummaryProperties(path, Names(), {{L"Summary_Title", L"T"}, {L"Summary_AppName", L"A"}}, {}));
     const std::string bytes = ReadTestFile(path);
     const std::string rels = Unpacked(bytes, "_rels/.rels");
-    EXPECT_NE(rels.find(R"(Type="http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties" Target="/docProps/core.xml")"), std::string::npos) << rels;
+    EXPECT_NE(
+        rels.find(
+            R"(Type="http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties" Target="/docProps/core.xml")"),
+        std::string::npos)
+        << rels;
     EXPECT_NE(rels.find(R"(Target="/docProps/app.xml")"), std::string::npos) << rels;
     EXPECT_NE(rels.find(R"(Id="rId1")"), std::string::npos) << "the existing relationship stays";
     const std::string types = Unpacked(bytes, "[Content_Types].xml");
-    EXPECT_NE(types.find(R"(<Override PartName="/docProps/core.xml" ContentType="application/vnd.openxmlformats-package.core-properties+xml"/>)"), std::string::npos) << types;
-    EXPECT_NE(types.find(R"(<Override PartName="/docProps/app.xml" ContentType="application/vnd.openxmlformats-officedocument.extended-properties+xml"/>)"), std::string::npos) << types;
+    EXPECT_NE(
+        types.find(
+            R"(<Override PartName="/docProps/core.xml" ContentType="application/vnd.openxmlformats-package.core-properties+xml"/>)"),
+        std::string::npos)
+        << types;
+    EXPECT_NE(
+        types.find(
+            R"(<Override PartName="/docProps/app.xml" ContentType="application/vnd.openxmlformats-officedocument.extended-properties+xml"/>)"),
+        std::string::npos)
+        << types;
     EXPECT_NE(Unpacked(bytes, "docProps/core.xml").find("<dc:title>T</dc:title>"), std::string::npos);
     EXPECT_NE(Unpacked(bytes, "docProps/app.xml").find("<Application>A</Application>"), std::string::npos);
 }
@@ -233,7 +269,8 @@ TEST_F(PackagePropertiesTest, CreatedPartsAreRelatedAndTyped) {
 TEST_F(PackagePropertiesTest, OpenDocumentKeepsItsMimetypeFirstAndStored) {
     const std::wstring path = temp.path() + L"letter.odt";
     ASSERT_TRUE(WriteTestFile(path, Package(Odt())));
-    ASSERT_TRUE(WriteSummaryProperties(path, Names(), {{L"Summary_Template", L"new.ott"}, {L"Summary_Keywords", L"k"}}, {}));
+    ASSERT_TRUE(
+        WriteSummaryProperties(path, Names(), {{L"Summary_Template", L"new.ott"}, {L"Summary_Keywords", L"k"}}, {}));
     const std::string bytes = ReadTestFile(path);
     EXPECT_EQ(bytes.substr(30, 8), "mimetype") << "the first local entry";
     EXPECT_EQ(bytes.substr(38, 39), "application/vnd.oasis.opendocument.text") << "stored, right after its name";
@@ -245,7 +282,8 @@ TEST_F(PackagePropertiesTest, OpenDocumentKeepsItsMimetypeFirstAndStored) {
 
 std::string WithPart(Files files, const std::string& name, const std::string& content) {
     for (auto& [n, c] : files) {
-        if (n == name) c = content;
+        if (n == name)
+            c = content;
     }
     return Package(files);
 }
@@ -274,8 +312,9 @@ TEST_F(PackagePropertiesTest, DamagedAndEncryptedPackagesAreLeftUntouched) {
         {"cut short", L"cut.docx", docx.substr(0, docx.size() - 40), "its zip directory is damaged"},
         {"encrypted entry", L"locked.docx", encrypted, "it is encrypted"},
         {"password-protected OpenDocument", L"locked.odt",
-         WithPart(Odt(), "META-INF/manifest.xml",
-                  R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0"><manifest:file-entry manifest:full-path="content.xml"><manifest:encryption-data/></manifest:file-entry></manifest:manifest>)"),
+         WithPart(
+             Odt(), "META-INF/manifest.xml",
+             R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0"><manifest:file-entry manifest:full-path="content.xml"><manifest:encryption-data/></manifest:file-entry></manifest:manifest>)"),
          "it is password-protected"},
         {"entities in the core part", L"entities.docx", WithPart(Docx(), "docProps/core.xml", kLaughs),
          "a properties part is damaged"},
@@ -302,7 +341,8 @@ TEST_F(PackagePropertiesTest, DamagedAndEncryptedPackagesAreLeftUntouched) {
     WIN32_FIND_DATAW found{};
     const HANDLE search = ::FindFirstFileW((temp.path() + L"qmk*").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE);
-    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+    if (search != INVALID_HANDLE_VALUE)
+        ::FindClose(search);
 }
 
 TEST_F(PackagePropertiesTest, APasswordProtectedOfficeDocumentIsLeftUntouched) {
@@ -313,7 +353,8 @@ TEST_F(PackagePropertiesTest, APasswordProtectedOfficeDocumentIsLeftUntouched) {
                                                STGFMT_STORAGE, 0, nullptr, nullptr, IID_IStorage,
                                                reinterpret_cast<void**>(&storage))));
     IStream* stream = nullptr;
-    ASSERT_TRUE(SUCCEEDED(storage->CreateStream(L"EncryptedPackage", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream)));
+    ASSERT_TRUE(SUCCEEDED(
+        storage->CreateStream(L"EncryptedPackage", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream)));
     ULONG written = 0;
     stream->Write("ciphertext", 10, &written);
     stream->Release();
@@ -323,8 +364,9 @@ TEST_F(PackagePropertiesTest, APasswordProtectedOfficeDocumentIsLeftUntouched) {
     DeleteFileIfExists(GetErrorLogPath());
     EXPECT_FALSE(WriteSummaryProperties(path, Names(), NewValues(), {}));
     EXPECT_EQ(ReadTestFile(path), bytes);
-    EXPECT_NE(ReadTestFile(GetErrorLogPath()).find(Narrow(path) + " was not written: it is a password-protected document."),
-              std::string::npos);
+    EXPECT_NE(
+        ReadTestFile(GetErrorLogPath()).find(Narrow(path) + " was not written: it is a password-protected document."),
+        std::string::npos);
 }
 
 TEST_F(PackagePropertiesTest, PackagesAreRecognisedByContentNotName) {
@@ -378,10 +420,12 @@ TEST_F(PackageApplyUndoTest, TitleAndAuthorOnFourKindsOfDocumentInOneApplyAndUnd
     }
     ASSERT_TRUE(MakeCompoundFile(folder + L"a.doc", "Old title"));
     std::map<std::wstring, PropertyValues> before;
-    for (const std::wstring& name : names) before[name] = Read(folder + name);
+    for (const std::wstring& name : names)
+        before[name] = Read(folder + name);
     // The folder's four files dropped together (a dropped folder is one entry, the folder itself).
     std::vector<std::wstring> paths;
-    for (const std::wstring& name : names) paths.push_back(folder + name);
+    for (const std::wstring& name : names)
+        paths.push_back(folder + name);
     Drop(paths);
     // Selecting a row shows that file's values, whatever kind of document it is.
     const std::vector<std::wstring> rows = RowTexts();
@@ -397,7 +441,8 @@ TEST_F(PackageApplyUndoTest, TitleAndAuthorOnFourKindsOfDocumentInOneApplyAndUnd
     dlg->m_mapPropertyValues = {{L"Summary_Title", L"Quarterly report"}, {L"Summary_Author", L"J\u00F6rg Example"}};
     Click(IDC_APPLY);
     std::wstring expected;
-    for (const std::wstring& path : RowTexts()) expected += path + L" -- file properties changed successfully!\r\n";
+    for (const std::wstring& path : RowTexts())
+        expected += path + L" -- file properties changed successfully!\r\n";
     EXPECT_EQ(dlg->m_editOutput.GetWindowText(), expected + CMainDlg::kSeparatorLine);
     for (const std::wstring& name : names) {
         SCOPED_TRACE(Narrow(name));
@@ -415,7 +460,8 @@ TEST_F(PackageApplyUndoTest, TitleAndAuthorOnFourKindsOfDocumentInOneApplyAndUnd
     dlg->m_editOutput.SetWindowText(L"");
     Click(IDC_UNDO);
     std::wstring rolledBack;
-    for (const std::wstring& path : RowTexts()) rolledBack += path + L" -- file properties rollback successfully!\r\n";
+    for (const std::wstring& path : RowTexts())
+        rolledBack += path + L" -- file properties rollback successfully!\r\n";
     EXPECT_EQ(dlg->m_editOutput.GetWindowText(), rolledBack + CMainDlg::kSeparatorLine);
     for (const std::wstring& name : names) {
         SCOPED_TRACE(Narrow(name));

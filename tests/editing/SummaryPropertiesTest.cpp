@@ -18,8 +18,8 @@ constexpr PROPID kPageCount = 14;
 
 const PropertyNames& Names() {
     static const PropertyNames names = {
-        {2, L"Summary_Title"},    {3, L"Summary_Subject"},    {4, L"Summary_Author"},
-        {5, L"Summary_Keywords"}, {6, L"Summary_Comments"},   {7, L"Summary_Template"},
+        {2, L"Summary_Title"},      {3, L"Summary_Subject"},        {4, L"Summary_Author"},
+        {5, L"Summary_Keywords"},   {6, L"Summary_Comments"},       {7, L"Summary_Template"},
         {8, L"Summary_LastAuthor"}, {9, L"Summary_RevisionNumber"}, {18, L"Summary_AppName"},
     };
     return names;
@@ -46,11 +46,13 @@ long ReadPageCount(const std::wstring& path) {
         selector.propid = kPageCount;
         PROPVARIANT value;
         ::PropVariantInit(&value);
-        if (set->ReadMultiple(1, &selector, &value) == S_OK && value.vt == VT_I4) pages = value.lVal;
+        if (set->ReadMultiple(1, &selector, &value) == S_OK && value.vt == VT_I4)
+            pages = value.lVal;
         ::PropVariantClear(&value);
         set->Release();
     }
-    if (sets) sets->Release();
+    if (sets)
+        sets->Release();
     storage->Release();
     return pages;
 }
@@ -59,14 +61,15 @@ long ReadPageCount(const std::wstring& path) {
 // default kind of set), holding a title of even length and a subject of odd length.
 bool MakeUnicodeSetFile(const std::wstring& path) {
     IStorage* storage = nullptr;
-    if (FAILED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE, 0,
-                                    nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&storage)))) {
+    if (FAILED(::StgCreateStorageEx(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_STORAGE,
+                                    0, nullptr, nullptr, IID_IStorage, reinterpret_cast<void**>(&storage)))) {
         return false;
     }
     IPropertySetStorage* sets = nullptr;
     IPropertyStorage* set = nullptr;
     bool ok = SUCCEEDED(storage->QueryInterface(IID_IPropertySetStorage, reinterpret_cast<void**>(&sets))) &&
-              SUCCEEDED(sets->Create(kSummary, nullptr, PROPSETFLAG_DEFAULT, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &set));
+              SUCCEEDED(sets->Create(kSummary, nullptr, PROPSETFLAG_DEFAULT,
+                                     STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &set));
     if (ok) {
         PROPSPEC selectors[2] = {};
         selectors[0].ulKind = selectors[1].ulKind = PRSPEC_PROPID;
@@ -80,10 +83,12 @@ bool MakeUnicodeSetFile(const std::wstring& path) {
         values[0].vt = values[1].vt = VT_LPSTR;
         values[0].pszVal = title;
         values[1].pszVal = subject;
-        ok = SUCCEEDED(set->WriteMultiple(2, selectors, values, PID_FIRST_USABLE)) && SUCCEEDED(set->Commit(STGC_DEFAULT));
+        ok = SUCCEEDED(set->WriteMultiple(2, selectors, values, PID_FIRST_USABLE)) &&
+             SUCCEEDED(set->Commit(STGC_DEFAULT));
         set->Release();
     }
-    if (sets) sets->Release();
+    if (sets)
+        sets->Release();
     ok = SUCCEEDED(storage->Commit(STGC_DEFAULT)) && ok;
     storage->Release();
     return ok;
@@ -91,7 +96,8 @@ bool MakeUnicodeSetFile(const std::wstring& path) {
 
 PropertyValues NineValues(const std::wstring& suffix) {
     PropertyValues values;
-    for (const auto& [id, name] : Names()) values[name] = name.substr(8) + L" " + suffix;
+    for (const auto& [id, name] : Names())
+        values[name] = name.substr(8) + L" " + suffix;
     return values;
 }
 
@@ -123,7 +129,8 @@ TEST_F(SummaryPropertiesTest, ASetIsCreatedWhereThereWasNone) {
     PropertyValues before;
     ReadSummaryProperties(doc, Names(), before);
     EXPECT_EQ(before.size(), 9u);
-    for (const auto& [name, value] : before) EXPECT_EQ(value, L"") << Narrow(name);
+    for (const auto& [name, value] : before)
+        EXPECT_EQ(value, L"") << Narrow(name);
 
     const PropertyValues written = NineValues(L"even");
     ASSERT_TRUE(WriteSummaryProperties(doc, Names(), written, {}));
@@ -148,7 +155,8 @@ TEST_F(SummaryPropertiesTest, PrimaryThenFallbackThenLeftAlone) {
 TEST_F(SummaryPropertiesTest, CharactersOutsideTheCodePage) {
     const std::wstring doc = temp.path() + L"chars.doc";
     ASSERT_TRUE(MakeCompoundFile(doc, false));
-    const PropertyValues written = {{L"Summary_Title", L"T\u00EFtle \u00E9t\u00E9"}, {L"Summary_Author", L"\u4E2D\u6587 name"}};
+    const PropertyValues written = {{L"Summary_Title", L"T\u00EFtle \u00E9t\u00E9"},
+                                    {L"Summary_Author", L"\u4E2D\u6587 name"}};
     ASSERT_TRUE(WriteSummaryProperties(doc, Names(), written, {}));
     PropertyValues after;
     ReadSummaryProperties(doc, Names(), after);
@@ -221,8 +229,10 @@ TEST(PropVariantToStringTest, EveryTypeOfTheTable) {
         {"R4", VT_R4, [](PROPVARIANT& v, void*) { v.fltVal = 1.5f; }, nullptr, L"1.500000"},
         {"R8", VT_R8, [](PROPVARIANT& v, void*) { v.dblVal = -2.25; }, nullptr, L"-2.250000"},
         {"BSTR", VT_BSTR, [](PROPVARIANT& v, void* d) { v.bstrVal = static_cast<BSTR>(d); }, bstr, L"basic"},
-        {"LPWSTR up to its first null", VT_LPWSTR, [](PROPVARIANT& v, void* d) { v.pwszVal = static_cast<wchar_t*>(d); }, wide, L"wide"},
-        {"ERROR", VT_ERROR, [](PROPVARIANT& v, void*) { v.scode = static_cast<SCODE>(0x80030002); }, nullptr, L"0x80030002"},
+        {"LPWSTR up to its first null", VT_LPWSTR,
+         [](PROPVARIANT& v, void* d) { v.pwszVal = static_cast<wchar_t*>(d); }, wide, L"wide"},
+        {"ERROR", VT_ERROR, [](PROPVARIANT& v, void*) { v.scode = static_cast<SCODE>(0x80030002); }, nullptr,
+         L"0x80030002"},
         {"BOOL true", VT_BOOL, [](PROPVARIANT& v, void*) { v.boolVal = VARIANT_TRUE; }, nullptr, L"True"},
         {"BOOL false", VT_BOOL, [](PROPVARIANT& v, void*) { v.boolVal = VARIANT_FALSE; }, nullptr, L"False"},
         {"I1", VT_I1, [](PROPVARIANT& v, void*) { v.cVal = static_cast<CHAR>(-5); }, nullptr, L"-5"},
@@ -231,10 +241,17 @@ TEST(PropVariantToStringTest, EveryTypeOfTheTable) {
         {"UI4", VT_UI4, [](PROPVARIANT& v, void*) { v.ulVal = 4000000000u; }, nullptr, L"4000000000"},
         {"UINT", VT_UINT, [](PROPVARIANT& v, void*) { v.uintVal = 3000000000u; }, nullptr, L"3000000000"},
         {"I8", VT_I8, [](PROPVARIANT& v, void*) { v.hVal.QuadPart = -9000000000LL; }, nullptr, L"-9000000000"},
-        {"UI8", VT_UI8, [](PROPVARIANT& v, void*) { v.uhVal.QuadPart = 18000000000000000000ULL; }, nullptr, L"18000000000000000000"},
-        {"LPSTR in the code page", VT_LPSTR, [](PROPVARIANT& v, void* d) { v.pszVal = static_cast<char*>(d); }, narrow, L"n\u00E9"},
-        {"FILETIME", VT_FILETIME, [](PROPVARIANT& v, void*) { v.filetime = FILETIME{0xABCDEF01, 0x01C2D3E4}; }, nullptr, L"01c2d3e4:abcdef01"},
-        {"CLSID", VT_CLSID, [](PROPVARIANT& v, void* d) { v.puuid = static_cast<CLSID*>(d); }, &guid, L"{01234567-89AB-CDEF-0123-456789ABCDEF}"},
+        {"UI8", VT_UI8, [](PROPVARIANT& v, void*) { v.uhVal.QuadPart = 18000000000000000000ULL; }, nullptr,
+         L"18000000000000000000"},
+        {"LPSTR in the code page", VT_LPSTR, [](PROPVARIANT& v, void* d) { v.pszVal = static_cast<char*>(d); }, narrow,
+         L"n\u00E9"},
+        {"FILETIME", VT_FILETIME,
+         [](PROPVARIANT& v, void*) {
+             v.filetime = FILETIME{0xABCDEF01, 0x01C2D3E4};
+         },
+         nullptr, L"01c2d3e4:abcdef01"},
+        {"CLSID", VT_CLSID, [](PROPVARIANT& v, void* d) { v.puuid = static_cast<CLSID*>(d); }, &guid,
+         L"{01234567-89AB-CDEF-0123-456789ABCDEF}"},
         {"vector", VT_VECTOR | VT_I4, [](PROPVARIANT&, void*) {}, nullptr, L""},
         {"EMPTY", VT_EMPTY, [](PROPVARIANT&, void*) {}, nullptr, L""},
     };
@@ -277,10 +294,11 @@ TEST_F(PropertyEditorTest, SelectingARowShowsItsAttributesAndProperties) {
     EXPECT_TRUE(dlg->m_chkReadOnly.IsChecked());
     EXPECT_TRUE(dlg->m_chkArchive.IsChecked());
     std::vector<std::wstring> shown;
-    for (int i = 0; i < dlg->m_lstProperties.GetCount(); ++i) shown.push_back(dlg->m_lstProperties.GetText(i));
-    EXPECT_EQ(shown, (std::vector<std::wstring>{L"Summary_AppName", L"Summary_Author", L"Summary_Comments", L"Summary_Keywords",
-                                                L"Summary_LastAuthor", L"Summary_RevisionNumber", L"Summary_Subject",
-                                                L"Summary_Template", L"Summary_Title"}));
+    for (int i = 0; i < dlg->m_lstProperties.GetCount(); ++i)
+        shown.push_back(dlg->m_lstProperties.GetText(i));
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"Summary_AppName", L"Summary_Author", L"Summary_Comments",
+                                                L"Summary_Keywords", L"Summary_LastAuthor", L"Summary_RevisionNumber",
+                                                L"Summary_Subject", L"Summary_Template", L"Summary_Title"}));
     EXPECT_EQ(dlg->m_lstProperties.GetSelCount(), 0);
     EXPECT_EQ(dlg->m_editValue.GetWindowText(), L"");
     EXPECT_EQ(dlg->m_mapPropertyValues.at(L"Summary_Title"), L"Old title");
@@ -298,7 +316,8 @@ TEST_F(PropertyEditorTest, AValueIsStoredUnderTheNameCurrentWhenTheEditorLosesFo
     const int title = dlg->m_lstProperties.FindStringExact(-1, L"Summary_Title");
     const int author = dlg->m_lstProperties.FindStringExact(-1, L"Summary_Author");
     ::SendMessageW(dlg->m_lstProperties.m_hWnd, LB_SETCARETINDEX, title, FALSE);
-    dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PROPERTY_NAMES, LBN_SELCHANGE), reinterpret_cast<LPARAM>(dlg->m_lstProperties.m_hWnd));
+    dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PROPERTY_NAMES, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(dlg->m_lstProperties.m_hWnd));
     EXPECT_EQ(dlg->m_editValue.GetWindowText(), L"Old title");
 
     dlg->m_editValue.SetFocus();

@@ -14,7 +14,8 @@ namespace {
 // An archive written by our own writer from new entries.
 std::string MakeArchive(const std::vector<std::pair<std::string, std::string>>& files) {
     std::vector<ZipOutputEntry> entries;
-    for (const auto& [name, content] : files) entries.push_back(ZipOutputEntry::Add(name, content));
+    for (const auto& [name, content] : files)
+        entries.push_back(ZipOutputEntry::Add(name, content));
     return WriteZipArchive({}, {}, entries).value();
 }
 
@@ -30,16 +31,21 @@ void Poke32(std::string& bytes, std::size_t at, std::uint32_t value) {
 
 std::uint32_t Peek32(const std::string& bytes, std::size_t at) {
     std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
     return value;
 }
 
 // Offsets in an archive with no comment.
-std::size_t EndRecord(const std::string& bytes) { return bytes.size() - 22; }
-std::size_t Directory(const std::string& bytes) { return Peek32(bytes, EndRecord(bytes) + 16); }
+std::size_t EndRecord(const std::string& bytes) {
+    return bytes.size() - 22;
+}
+std::size_t Directory(const std::string& bytes) {
+    return Peek32(bytes, EndRecord(bytes) + 16);
+}
 
-const std::vector<std::pair<std::string, std::string>> kTwoFiles = {
-    {"first.xml", std::string(200000, 'a') + "<x/>"}, {"second.bin", "\x01\x02\x03 short"}};
+const std::vector<std::pair<std::string, std::string>> kTwoFiles = {{"first.xml", std::string(200000, 'a') + "<x/>"},
+                                                                    {"second.bin", "\x01\x02\x03 short"}};
 
 TEST(ZipPackageTest, WrittenArchivesReadBackInOrder) {
     const std::string bytes = MakeArchive(kTwoFiles);
@@ -63,10 +69,10 @@ TEST(ZipPackageTest, CopiedEntriesKeepTheirStoredBytesAndAReplacedOneItsRecord) 
     // A data descriptor flag on the source: the copy carries sizes in its local header instead.
     archive.entries[1].flags |= 0x0008;
     archive.entries[1].externalAttributes = 0x81A40000;
-    const std::optional<std::string> rewritten = WriteZipArchive(
-        source, archive,
-        {ZipOutputEntry::Replace(archive.entries[0], "new"), ZipOutputEntry::Copy(archive.entries[1]),
-         ZipOutputEntry::Add("added.xml", "<added/>")});
+    const std::optional<std::string> rewritten =
+        WriteZipArchive(source, archive,
+                        {ZipOutputEntry::Replace(archive.entries[0], "new"), ZipOutputEntry::Copy(archive.entries[1]),
+                         ZipOutputEntry::Add("added.xml", "<added/>")});
     ASSERT_TRUE(rewritten);
     ZipArchive after;
     ASSERT_EQ(ReadZipArchive(*rewritten, after), ZipStatus::Ok);
@@ -90,16 +96,22 @@ TEST(ZipPackageTest, DamagedEncryptedAndOversizedArchivesAreRefused) {
     };
     const Case cases[] = {
         {"no end record", [](std::string& b) { b.resize(b.size() - 10); }, ZipStatus::Damaged},
-        {"not a zip at all", [](std::string& b) { b = "plain text, long enough to hold a record or two"; }, ZipStatus::NotZip},
-        {"directory beyond the file", [](std::string& b) { Poke32(b, EndRecord(b) + 16, 0x7FFFFFF0); }, ZipStatus::Damaged},
-        {"more entries than the directory holds", [](std::string& b) {
+        {"not a zip at all", [](std::string& b) { b = "plain text, long enough to hold a record or two"; },
+         ZipStatus::NotZip},
+        {"directory beyond the file", [](std::string& b) { Poke32(b, EndRecord(b) + 16, 0x7FFFFFF0); },
+         ZipStatus::Damaged},
+        {"more entries than the directory holds",
+         [](std::string& b) {
              Poke16(b, EndRecord(b) + 8, 3);
              Poke16(b, EndRecord(b) + 10, 3);
-         }, ZipStatus::Damaged},
-        {"fewer entries than the directory holds", [](std::string& b) {
+         },
+         ZipStatus::Damaged},
+        {"fewer entries than the directory holds",
+         [](std::string& b) {
              Poke16(b, EndRecord(b) + 8, 1);
              Poke16(b, EndRecord(b) + 10, 1);
-         }, ZipStatus::Damaged},
+         },
+         ZipStatus::Damaged},
         {"a second disk", [](std::string& b) { Poke16(b, EndRecord(b) + 4, 1); }, ZipStatus::Damaged},
         {"compressed size reaching into the directory", [](std::string& b) { Poke32(b, Directory(b) + 20, 0x100000); },
          ZipStatus::Damaged},
@@ -108,7 +120,8 @@ TEST(ZipPackageTest, DamagedEncryptedAndOversizedArchivesAreRefused) {
         {"local name differs", [](std::string& b) { b[30] = 'F'; }, ZipStatus::Damaged},
         {"name length past the directory", [](std::string& b) { Poke16(b, Directory(b) + 28, 0xFFFF); },
          ZipStatus::Damaged},
-        {"two records for one entry's bytes", [](std::string& b) {
+        {"two records for one entry's bytes",
+         [](std::string& b) {
              // The second record points at the first entry's local header, whose name then differs;
              // renaming the record makes the two share their bytes.
              const std::size_t second = Directory(b) + 46 + 9;
@@ -117,7 +130,8 @@ TEST(ZipPackageTest, DamagedEncryptedAndOversizedArchivesAreRefused) {
              b.replace(second + 46, 9, "first.xml");
              b.erase(second + 46 + 9, 1);
              Poke32(b, EndRecord(b) + 12, Peek32(b, EndRecord(b) + 12) - 1);
-         }, ZipStatus::Damaged},
+         },
+         ZipStatus::Damaged},
         {"encrypted entry", [](std::string& b) { Poke16(b, Directory(b) + 8, 1); }, ZipStatus::Encrypted},
         {"AES entry", [](std::string& b) { Poke16(b, Directory(b) + 10, 99); }, ZipStatus::Encrypted},
         {"zip64 sizes", [](std::string& b) { Poke32(b, Directory(b) + 24, 0xFFFFFFFF); }, ZipStatus::TooLarge},

@@ -54,7 +54,9 @@ TEST_F(AddFilesTest, ScanFollowsTheThreeBoxes) {
         {"Sub dir: files of every level", true, false, false, {L"f1.txt", L"sub\\f2.txt", L"sub\\deeper\\f3.txt"}},
         {"Include path: folders of the first level too", false, true, false, {L"f1.txt", L"sub"}},
         {"Sub dir and Include path: everything",
-         true, true, false,
+         true,
+         true,
+         false,
          {L"f1.txt", L"sub\\f2.txt", L"sub\\deeper\\f3.txt", L"sub\\deeper", L"sub"}},
         {"Path only without Include path: nothing", false, false, true, {}},
         {"Path only and Sub dir: still nothing", true, false, true, {}},
@@ -121,14 +123,17 @@ TEST_F(AddFilesTest, AnAllocationFailureStopsTheScanOrTheFillBetweenFiles) {
         SCOPED_TRACE(c.label);
         dlg->OnRemoveAll();
         dlg->m_editOutput.SetWindowText(L"");
-        const long nth = 1 + static_cast<long>(c.share * static_cast<double>((c.inFill ? fillAllocations : scanAllocations) - 1));
-        if (c.inFill) dlg->ScanFolder(pattern);
+        const long nth =
+            1 + static_cast<long>(c.share * static_cast<double>((c.inFill ? fillAllocations : scanAllocations) - 1));
+        if (c.inFill)
+            dlg->ScanFolder(pattern);
         {
             const ScopedAllocationFailure failing(nth);
             c.inFill ? dlg->FillFileList() : dlg->ScanFolder(pattern);
             ASSERT_TRUE(failing.Failed());
         }
-        if (!c.inFill) dlg->FillFileList();
+        if (!c.inFill)
+            dlg->FillFileList();
         EXPECT_NE(dlg->m_editOutput.GetWindowText().find(L"Out of memory"), std::wstring::npos);
         const std::vector<std::wstring> list = MasterList();
         const std::vector<std::wstring> rows = RowTexts();
@@ -190,7 +195,9 @@ TEST_F(AddFilesTest, AFolderLinkBackToAnAncestorIsNotDescendedAgain) {
 // The process's current folder, set for a test and put back after it.
 class ScopedCurrentFolder {
 public:
-    explicit ScopedCurrentFolder(const std::wstring& folder) : m_saved(Get()) { ::SetCurrentDirectoryW(folder.c_str()); }
+    explicit ScopedCurrentFolder(const std::wstring& folder) : m_saved(Get()) {
+        ::SetCurrentDirectoryW(folder.c_str());
+    }
     ~ScopedCurrentFolder() { ::SetCurrentDirectoryW(m_saved.c_str()); }
     ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
     ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
@@ -208,15 +215,16 @@ private:
 // or the folder chooser), and notes how that dialog stands to the main window while it is open.
 struct DialogDriver {
     static inline HWND s_main = nullptr;
-    static inline bool s_folder = false;   // the folder chooser, else the file-open dialog
-    static inline std::wstring s_text;     // typed into the file name box, or the folder to select
+    static inline bool s_folder = false;  // the folder chooser, else the file-open dialog
+    static inline std::wstring s_text;    // typed into the file name box, or the folder to select
     static inline bool s_done = false;
     static inline HWND s_owner = nullptr;
     static inline bool s_mainEnabled = true;
 
     static void CALLBACK Drive(HWND, UINT, UINT_PTR id, DWORD) {
         const HWND dialog = FindOtherDialog(s_main);
-        if (!dialog) return;
+        if (!dialog)
+            return;
         ::KillTimer(nullptr, id);
         s_owner = ::GetWindow(dialog, GW_OWNER);
         s_mainEnabled = ::IsWindowEnabled(s_main) != FALSE;
@@ -318,8 +326,10 @@ TEST_F(AddFilesTest, ATypedFolderIsTakenRelativeToTheSelectedFolder) {
         std::vector<std::wstring> names;
         WIN32_FIND_DATAW data;
         HANDLE find = ::FindFirstFileW((root + L"\\*").c_str(), &data);
-        for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) names.push_back(data.cFileName);
-        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
+            names.push_back(data.cFileName);
+        if (find != INVALID_HANDLE_VALUE)
+            ::FindClose(find);
         return names;
     };
     for (const Case& c : cases) {
@@ -328,7 +338,8 @@ TEST_F(AddFilesTest, ATypedFolderIsTakenRelativeToTheSelectedFolder) {
         SelectInChooser(c.selected);
         g_strBrowseFolder = L"shown first";
         g_bBrowseAccepted = false;
-        const int result = BrowseCallbackProc(nullptr, BFFM_VALIDATEFAILEDW, reinterpret_cast<LPARAM>(c.typed.c_str()), 0);
+        const int result =
+            BrowseCallbackProc(nullptr, BFFM_VALIDATEFAILEDW, reinterpret_cast<LPARAM>(c.typed.c_str()), 0);
         EXPECT_EQ(result, c.accepted.empty() ? 1 : 0);
         EXPECT_EQ(g_bBrowseAccepted, !c.accepted.empty());
         EXPECT_EQ(g_strBrowseFolder, c.accepted.empty() ? L"shown first" : c.accepted);

@@ -56,7 +56,8 @@ std::wstring SystemLocalText(const FILETIME& utc) {
     if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &fields)) {
         return L"(no time)";
     }
-    return FormatListTimeFields({fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute, fields.wSecond});
+    return FormatListTimeFields(
+        {fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute, fields.wSecond});
 }
 
 TEST(DaylightSavingTest, WinterSummerAndTheHoursAcrossAChange) {
@@ -75,15 +76,22 @@ TEST(DaylightSavingTest, WinterSummerAndTheHoursAcrossAChange) {
     const Case cases[] = {
         {"winter: standard time", {2021, 1, 15, 12, 0, 0}, {2021, 1, 15, 17, 0, 0}, L"01/15/21 12:00:00"},
         {"summer: daylight time", {2021, 7, 15, 12, 0, 0}, {2021, 7, 15, 16, 0, 0}, L"07/15/21 12:00:00"},
-        {"the last second before the clocks go forward", {2021, 3, 14, 1, 59, 59}, {2021, 3, 14, 6, 59, 59},
+        {"the last second before the clocks go forward",
+         {2021, 3, 14, 1, 59, 59},
+         {2021, 3, 14, 6, 59, 59},
          L"03/14/21 01:59:59"},
-        {"the first second after it, one second later", {2021, 3, 14, 3, 0, 0}, {2021, 3, 14, 7, 0, 0},
+        {"the first second after it, one second later",
+         {2021, 3, 14, 3, 0, 0},
+         {2021, 3, 14, 7, 0, 0},
          L"03/14/21 03:00:00"},
-        {"a time the change skips is taken as standard time", {2021, 3, 14, 2, 30, 0}, {2021, 3, 14, 6, 30, 0},
+        {"a time the change skips is taken as standard time",
+         {2021, 3, 14, 2, 30, 0},
+         {2021, 3, 14, 6, 30, 0},
          L"03/14/21 01:30:00"},
-        {"the last second of daylight time", {2021, 11, 7, 0, 59, 59}, {2021, 11, 7, 4, 59, 59},
-         L"11/07/21 00:59:59"},
-        {"the hour that comes twice is taken as standard time", {2021, 11, 7, 1, 30, 0}, {2021, 11, 7, 6, 30, 0},
+        {"the last second of daylight time", {2021, 11, 7, 0, 59, 59}, {2021, 11, 7, 4, 59, 59}, L"11/07/21 00:59:59"},
+        {"the hour that comes twice is taken as standard time",
+         {2021, 11, 7, 1, 30, 0},
+         {2021, 11, 7, 6, 30, 0},
          L"11/07/21 01:30:00"},
         {"the first second after the change", {2021, 11, 7, 2, 0, 0}, {2021, 11, 7, 7, 0, 0}, L"11/07/21 02:00:00"},
     };

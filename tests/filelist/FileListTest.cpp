@@ -164,7 +164,10 @@ TEST_F(FileListTest, EachRowOfALargeFolderShowsItsOwnFile) {
     ASSERT_EQ(dlg->m_listFiles.GetItemCount(), kFiles);
     // The first, a middle and the last row each get a time of their own and a read-only bit;
     // their neighbours keep what they had, so a row answered with another row's file shows.
-    struct Case { int row; TimeSeconds mtime; };
+    struct Case {
+        int row;
+        TimeSeconds mtime;
+    };
     const Case cases[] = {{0, 1052204889}, {kFiles / 2, 1052291289}, {kFiles - 1, 1052377689}};
     std::vector<std::wstring> paths;
     for (const Case& c : cases) {

@@ -177,8 +177,8 @@ TEST_F(FileStatusTest, TimesThatCannotBeHeldAreMarkedAndLeftAlone) {
 TEST(FormatListTimeTest, MatchesTheRuntimesDefaultLocaleForm) {
     EXPECT_EQ(FormatListTime(0), L"01/01/70 00:00:00") << "under TZ=UTC";
     EXPECT_EQ(FormatListTime(kMaxTimeSeconds + 1), L"");
-    for (const TimeSeconds t : {TimeSeconds{1}, TimeSeconds{1052204889}, TimeSeconds{1594814400}, TimeSeconds{4102444799},
-                                kMaxTimeSeconds}) {
+    for (const TimeSeconds t :
+         {TimeSeconds{1}, TimeSeconds{1052204889}, TimeSeconds{1594814400}, TimeSeconds{4102444799}, kMaxTimeSeconds}) {
         SCOPED_TRACE(t);
         std::tm broken{};
         const __time64_t value = t;

@@ -15,7 +15,8 @@ protected:
     }
     std::vector<std::wstring> Names() const {
         std::vector<std::wstring> names;
-        for (const std::wstring& path : RowTexts(0)) names.push_back(path.substr(path.rfind(L'\\') + 1));
+        for (const std::wstring& path : RowTexts(0))
+            names.push_back(path.substr(path.rfind(L'\\') + 1));
         return names;
     }
     ScopedTempDir temp;

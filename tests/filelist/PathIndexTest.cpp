@@ -45,7 +45,7 @@ TEST(PathIndexTest, KeepsTheListAsOneAddAtATimeWould) {
         const char* label;
         std::function<void(CPathIndex&)> act;
         Paths expected;
-        Paths absent; // paths that no entry may equal, ignoring case
+        Paths absent;  // paths that no entry may equal, ignoring case
     };
     const Case cases[] = {
         {"same file spelt two ways over two commands",
@@ -64,7 +64,9 @@ TEST(PathIndexTest, KeepsTheListAsOneAddAtATimeWould) {
          {L"b", L"c", L"a"},
          {}},
         {"repeat inside one batch keeps the last spelling in the last place",
-         [](CPathIndex& index) { index.AddUniqueAll(Paths{L"x", L"Y", L"X", L"z"}); },
+         [](CPathIndex& index) {
+             index.AddUniqueAll(Paths{L"x", L"Y", L"X", L"z"});
+         },
          {L"Y", L"X", L"z"},
          {}},
         {"same folder added twice: files once, folder entry twice",
@@ -99,7 +101,9 @@ TEST(PathIndexTest, KeepsTheListAsOneAddAtATimeWould) {
          {L"y"},
          {L"x"}},
         {"plain appends keep equal entries",
-         [](CPathIndex& index) { index.AppendAll(Paths{L"p", L"p", L"P"}); },
+         [](CPathIndex& index) {
+             index.AppendAll(Paths{L"p", L"p", L"P"});
+         },
          {L"p", L"p", L"P"},
          {}},
         {"one add removes every equal entry",
@@ -144,8 +148,8 @@ TEST(PathIndexTest, KeepsTheListAsOneAddAtATimeWould) {
              index.AppendAll(Paths(10, L"C:\\dropped.txt"));
              index.RemoveEach(Paths(1005, L"C:\\dropped.txt"));
          },
-         {L"C:\\other.txt", L"C:\\dropped.txt", L"C:\\dropped.txt", L"C:\\dropped.txt",
-          L"C:\\dropped.txt", L"C:\\dropped.txt"},
+         {L"C:\\other.txt", L"C:\\dropped.txt", L"C:\\dropped.txt", L"C:\\dropped.txt", L"C:\\dropped.txt",
+          L"C:\\dropped.txt"},
          {}},
         {"remove compares letter case",
          [](CPathIndex& index) {
@@ -236,8 +240,7 @@ public:
 };
 
 TEST(PathIndexTest, MatchesOneAtATimeListOverRandomCommands) {
-    const Paths spellings = {L"C:\\a", L"C:\\A", L"c:\\a",      L"C:\\b",
-                             L"C:\\B", L"C:\\c", L"C:\\\u00C9", L"C:\\\u00E9"};
+    const Paths spellings = {L"C:\\a", L"C:\\A", L"c:\\a", L"C:\\b", L"C:\\B", L"C:\\c", L"C:\\\u00C9", L"C:\\\u00E9"};
     std::mt19937 random(20081207);
     std::uniform_int_distribution<std::size_t> pickPath(0, spellings.size() - 1);
     std::uniform_int_distribution<int> pickCommand(0, 20);
@@ -291,12 +294,11 @@ TEST(PathIndexTest, MatchesOneAtATimeListOverRandomCommands) {
         }
         for (const auto& [entry, spelt] : rows)
             ASSERT_EQ(entry->m_path, spelt) << "after round " << round;
-        ASSERT_EQ(Listed(index), naive.m_paths)
-            << "after round " << round << ", command " << command;
+        ASSERT_EQ(Listed(index), naive.m_paths) << "after round " << round << ", command " << command;
         ASSERT_EQ(index.GetSize(), naive.m_paths.size()) << "after round " << round;
         for (const std::wstring& probe : spellings)
             ASSERT_EQ(index.Contains(probe), naive.Contains(probe)) << "after round " << round;
     }
 }
 
-} // namespace
+}  // namespace

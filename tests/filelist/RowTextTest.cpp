@@ -41,4 +41,4 @@ TEST(RowTextTest, AttributeLettersFollowTheFixedOrder) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::uint64_t kEpochTicks = 116444736000000000; // 1970-01-01 00:00:00 UTC
+constexpr std::uint64_t kEpochTicks = 116444736000000000;  // 1970-01-01 00:00:00 UTC
 constexpr std::uint64_t kLastFileTime = 0x7FFFFFFFFFFFFFFF;
 
 constexpr std::uint64_t TicksAt(TimeSeconds t) {
@@ -66,8 +66,17 @@ TEST(TimeValuesTest, WritesTimeAsFileTimeWithinTheSpan) {
 }
 
 TEST(TimeValuesTest, TimeSurvivesWriteThenRead) {
-    const TimeSeconds samples[] = {1, 59, 86399, 86400, 951782399, 951782400, 1204880703, 4107542399,
-                                   4107542400, kMaxTimeSeconds - 86400, kMaxTimeSeconds};
+    const TimeSeconds samples[] = {1,
+                                   59,
+                                   86399,
+                                   86400,
+                                   951782399,
+                                   951782400,
+                                   1204880703,
+                                   4107542399,
+                                   4107542400,
+                                   kMaxTimeSeconds - 86400,
+                                   kMaxTimeSeconds};
     for (TimeSeconds t : samples) {
         SCOPED_TRACE(t);
         const std::optional<std::uint64_t> ticks = TimeSecondsToFileTime(t);
@@ -164,8 +173,7 @@ TEST(TimeValuesTest, AcceptsLocalConversionOnlyWithinTheSpan) {
         {"1970 start", {1970, 1, 1, 0, 0, 0}, 0, 0},
         {"2008 in a zone west of UTC", {2008, 3, 7, 9, 5, 3}, 1204898703, 1204898703},
         {"last second of 3000", {3000, 12, 31, 23, 59, 59}, kMaxTimeSeconds, kMaxTimeSeconds},
-        {"local 3000 end beyond UTC 3000 end", {3000, 12, 31, 23, 59, 59}, kMaxTimeSeconds + 3600,
-         std::nullopt},
+        {"local 3000 end beyond UTC 3000 end", {3000, 12, 31, 23, 59, 59}, kMaxTimeSeconds + 3600, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -180,12 +188,9 @@ TEST(TimeValuesTest, MissingCreationAndAccessTakeLastWrite) {
         FileStatus expected;
     };
     const Case cases[] = {
-        {"all present", {10, 20, 30}, {10, 20, 30}},
-        {"creation missing", {0, 20, 30}, {20, 20, 30}},
-        {"access missing", {10, 20, 0}, {10, 20, 20}},
-        {"both missing", {0, 20, 0}, {20, 20, 20}},
-        {"last write missing too", {0, 0, 0}, {0, 0, 0}},
-        {"only last write missing", {10, 0, 30}, {10, 0, 30}},
+        {"all present", {10, 20, 30}, {10, 20, 30}},      {"creation missing", {0, 20, 30}, {20, 20, 30}},
+        {"access missing", {10, 20, 0}, {10, 20, 20}},    {"both missing", {0, 20, 0}, {20, 20, 20}},
+        {"last write missing too", {0, 0, 0}, {0, 0, 0}}, {"only last write missing", {10, 0, 30}, {10, 0, 30}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -241,4 +246,4 @@ TEST(TimeValuesTest, FormatsListTime) {
     EXPECT_EQ(FormatListTimeFields(*zero), L"01/01/70 00:00:00");
 }
 
-} // namespace
+}  // namespace

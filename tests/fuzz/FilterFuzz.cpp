@@ -13,7 +13,7 @@ std::wstring Widen(const uint8_t* data, size_t size) {
     return std::wstring(data, data + size);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (split < restSize && rest[split] != 0)
         ++split;
     const std::wstring text = Widen(rest, split);
-    const std::wstring path =
-        split < restSize ? Widen(rest + split + 1, restSize - split - 1) : std::wstring();
+    const std::wstring path = split < restSize ? Widen(rest + split + 1, restSize - split - 1) : std::wstring();
 
     const bool caseSensitive = (options & 1) != 0;
     const CFileFilter selecting(text, caseSensitive, false);

@@ -40,7 +40,8 @@ void CheckArchive(std::string_view bytes) {
         const ZipEntry& before = archive.entries[i];
         const ZipEntry& after = again.entries[i];
         Check(after.name == before.name && after.crc == before.crc && after.method == before.method);
-        Check(written->substr(after.dataOffset, after.compressedSize) == bytes.substr(before.dataOffset, before.compressedSize));
+        Check(written->substr(after.dataOffset, after.compressedSize) ==
+              bytes.substr(before.dataOffset, before.compressedSize));
     }
 }
 
@@ -70,37 +71,38 @@ XmlNodes NodesFrom(std::string_view bytes) {
         const Vocabulary& word = kElements[(byte >> 3) % std::size(kElements)];
         XmlNode node;
         switch (byte & 7) {
-        case 0:
-        case 1:
-            node.kind = XmlNodeKind::Element;
-            node.qualifiedName = word.qualifiedName;
-            node.namespaceUri = word.ns;
-            node.localName = word.local;
-            node.empty = (byte & 7) == 1;
-            if ((byte & 0x40) != 0)
-                node.attributes.push_back({"xmlns:dc", "http://www.w3.org/2000/xmlns/", "dc", "http://purl.org/dc/elements/1.1/"});
-            if (!node.empty)
-                open.push_back(node);
-            break;
-        case 2:
-            if (open.empty())
-                continue;
-            node = open.back();
-            node.kind = XmlNodeKind::EndElement;
-            node.attributes.clear();
-            open.pop_back();
-            break;
-        case 3:
-            node.kind = XmlNodeKind::Text;
-            node.value = std::string(1 + byte % 5, static_cast<char>('a' + byte % 26));
-            break;
-        case 4:
-            node.kind = XmlNodeKind::Whitespace;
-            node.value = "\n ";
-            break;
-        default:
-            node.kind = XmlNodeKind::Comment;
-            node.value = "c";
+            case 0:
+            case 1:
+                node.kind = XmlNodeKind::Element;
+                node.qualifiedName = word.qualifiedName;
+                node.namespaceUri = word.ns;
+                node.localName = word.local;
+                node.empty = (byte & 7) == 1;
+                if ((byte & 0x40) != 0)
+                    node.attributes.push_back(
+                        {"xmlns:dc", "http://www.w3.org/2000/xmlns/", "dc", "http://purl.org/dc/elements/1.1/"});
+                if (!node.empty)
+                    open.push_back(node);
+                break;
+            case 2:
+                if (open.empty())
+                    continue;
+                node = open.back();
+                node.kind = XmlNodeKind::EndElement;
+                node.attributes.clear();
+                open.pop_back();
+                break;
+            case 3:
+                node.kind = XmlNodeKind::Text;
+                node.value = std::string(1 + byte % 5, static_cast<char>('a' + byte % 26));
+                break;
+            case 4:
+                node.kind = XmlNodeKind::Whitespace;
+                node.value = "\n ";
+                break;
+            default:
+                node.kind = XmlNodeKind::Comment;
+                node.value = "c";
         }
         nodes.push_back(std::move(node));
     }

@@ -20,7 +20,9 @@ constexpr int kTitleArea = 22;
 constexpr DWORD kSizingFrame = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_THICKFRAME;
 constexpr DWORD kDialogFrame = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_DLGFRAME;
 
-COLORREF Grey(int level) { return MakeColor(level, level, level); }
+COLORREF Grey(int level) {
+    return MakeColor(level, level, level);
+}
 std::vector<COLORREF> Greys(std::initializer_list<int> levels) {
     std::vector<COLORREF> colours;
     for (int level : levels) {
@@ -59,8 +61,8 @@ protected:
         PumpMessages();
     }
     void MakeBar(DWORD style, int theme = DEFAULT_THEME) {
-        ASSERT_TRUE(parent.CreateEx(0, CWnd::RegisterPlainClass(), kTitle, style, RECT{100, 100, 420, 300},
-                                    nullptr, 0));
+        ASSERT_TRUE(
+            parent.CreateEx(0, CWnd::RegisterPlainClass(), kTitle, style, RECT{100, 100, 420, 300}, nullptr, 0));
         ASSERT_TRUE(bar.Create(L"", RECT{0, 0, kBarWidth, kBarHeight}, &parent));
         bar.m_nTheme = theme;
         bar.Redraw();
@@ -237,10 +239,18 @@ TEST_F(CaptionBarTest, ImageRebuiltOnlyOnRedrawOrNewSize) {
     for (const Step& step : steps) {
         SCOPED_TRACE(step.label);
         switch (step.act) {
-        case Act::Redraw: bar.Redraw(); break;
-        case Act::RenameParent: parent.SetWindowText(step.parentTitle); break;
-        case Act::SameSize: bar.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(kBarWidth, kBarHeight)); break;
-        case Act::Widen: bar.MoveWindow(0, 0, kBarWidth + 10, kBarHeight); break;
+            case Act::Redraw:
+                bar.Redraw();
+                break;
+            case Act::RenameParent:
+                parent.SetWindowText(step.parentTitle);
+                break;
+            case Act::SameSize:
+                bar.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(kBarWidth, kBarHeight));
+                break;
+            case Act::Widen:
+                bar.MoveWindow(0, 0, kBarWidth + 10, kBarHeight);
+                break;
         }
         const int width = bar.GetClientRect().right;
         DibCanvas canvas(width, kBarHeight, 0x00FF00);

@@ -19,15 +19,17 @@ std::vector<COLORREF> Greys(std::initializer_list<int> levels) {
     return colours;
 }
 
-COLORREF Grey(int level) { return MakeColor(level, level, level); }
+COLORREF Grey(int level) {
+    return MakeColor(level, level, level);
+}
 
 class MacButtonTest : public OwnerDrawTest {
 protected:
     void SetUp() override {
         OwnerDrawTest::SetUp();
         // Created as a plain push button: the class makes it owner drawn.
-        ASSERT_TRUE(button.Create(L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, RECT{10, 10, 90, 33}, &parent,
-                                  kControlId));
+        ASSERT_TRUE(
+            button.Create(L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, RECT{10, 10, 90, 33}, &parent, kControlId));
     }
     void Draw(const DibCanvas& canvas, UINT state = 0, std::optional<RECT> item = {}) {
         OwnerDrawTest::Draw(button, canvas, state, item);
@@ -50,25 +52,25 @@ TEST_F(MacButtonTest, FaceOutlineAndRingToThePixel) {
         COLORREF window;
         COLORREF ring;
     };
-    const std::vector<COLORREF> plain = Greys({0xFA, 0xF5, 0xF0, 0xEB, 0xE6, 0xE1, 0xDC, 0xD7, 0xD2, 0xDC, 0xE1,
-                                               0xE6, 0xEB, 0xF0, 0xF5, 0xFA, 0xFF, 0xFF, 0xFF});
+    const std::vector<COLORREF> plain = Greys({0xFA, 0xF5, 0xF0, 0xEB, 0xE6, 0xE1, 0xDC, 0xD7, 0xD2, 0xDC, 0xE1, 0xE6,
+                                               0xEB, 0xF0, 0xF5, 0xFA, 0xFF, 0xFF, 0xFF});
     const Case cases[] = {
         {"caption button, theme 10", TRUE, 10, 24, 22, 0, 0,
-         Greys({0xCA, 0xC5, 0xC0, 0xBB, 0xB6, 0xB1, 0xAC, 0xA7, 0xA2, 0xAC, 0xB1, 0xB6, 0xBB, 0xC0, 0xC5,
-                0xCA, 0xCF, 0xD4}),
+         Greys({0xCA, 0xC5, 0xC0, 0xBB, 0xB6, 0xB1, 0xAC, 0xA7, 0xA2, 0xAC, 0xB1, 0xB6, 0xBB, 0xC0, 0xC5, 0xCA, 0xCF,
+                0xD4}),
          Grey(0xAF), Grey(0xED), Grey(0xFF)},
         {"plain 23 high, theme 10", FALSE, 10, 60, 23, 0, 0, plain, Grey(0x93), Grey(0xED), Grey(0xFF)},
         {"mouse over it: the hover ring", FALSE, 10, 60, 23, 0, 1, plain, Grey(0x93), Grey(0xED),
          MakeColor(0xFF, 0xDC, 0x96)},
         {"mouse pressed on it: no hover ring", FALSE, 10, 60, 23, 0, 2, plain, Grey(0x93), Grey(0xED), Grey(0xFF)},
         {"plain 23 high, theme 10, held down", FALSE, 10, 60, 23, ODS_SELECTED, 0,
-         Greys({0xE7, 0xE2, 0xDD, 0xD8, 0xD3, 0xCE, 0xC9, 0xC4, 0xBF, 0xC9, 0xCE, 0xD3, 0xD8, 0xDD, 0xE2,
-                0xE7, 0xEC, 0xF1, 0xF6}),
+         Greys({0xE7, 0xE2, 0xDD, 0xD8, 0xD3, 0xCE, 0xC9, 0xC4, 0xBF, 0xC9, 0xCE, 0xD3, 0xD8, 0xDD, 0xE2, 0xE7, 0xEC,
+                0xF1, 0xF6}),
          Grey(0x93), Grey(0xED), Grey(0xFF)},
         // The lower half stops at the theme's light tone F2F2F2 instead of going on to F7F7F7.
         {"plain 23 high, theme 0", FALSE, 0, 60, 23, 0, 0,
-         Greys({0xED, 0xE8, 0xE3, 0xDE, 0xD9, 0xD4, 0xCF, 0xCA, 0xC5, 0xCF, 0xD4, 0xD9, 0xDE, 0xE3, 0xE8,
-                0xED, 0xF2, 0xF2, 0xF2}),
+         Greys({0xED, 0xE8, 0xE3, 0xDE, 0xD9, 0xD4, 0xCF, 0xCA, 0xC5, 0xCF, 0xD4, 0xD9, 0xDE, 0xE3, 0xE8, 0xED, 0xF2,
+                0xF2, 0xF2}),
          Grey(0x7B), MakeColor(0xDD, 0xDD, 0xD8), Grey(0xF2)},
     };
     for (const Case& c : cases) {
@@ -128,8 +130,8 @@ TEST_F(MacButtonTest, FaceStepFollowsTheHeight) {
         int height;
         int step;
     };
-    for (const Case& c : {Case{22, 5}, Case{23, 5}, Case{28, 4}, Case{40, 3}, Case{60, 2}, Case{61, 1},
-                          Case{120, 1}, Case{121, 1}, Case{0, 1}, Case{-1, 1}, Case{-40, 1}}) {
+    for (const Case& c : {Case{22, 5}, Case{23, 5}, Case{28, 4}, Case{40, 3}, Case{60, 2}, Case{61, 1}, Case{120, 1},
+                          Case{121, 1}, Case{0, 1}, Case{-1, 1}, Case{-40, 1}}) {
         SCOPED_TRACE("height " + std::to_string(c.height));
         EXPECT_EQ(ButtonFaceStep(c.height), c.step);
         DibCanvas canvas(40, std::max(c.height, 10), 0x00FF00);
@@ -160,15 +162,17 @@ TEST_F(MacButtonTest, MouseStatesCaptureAndClicks) {
     const Case cases[] = {
         {"hover in and out", {{Act::MoveIn, 1, true}, {Act::MoveOut, 0, false}}, 0},
         {"press and release inside", {{Act::MoveIn, 1, true}, {Act::Down, 2, true}, {Act::UpIn, 0, false}}, 1},
-        {"drag out and release outside",
-         {{Act::Down, 2, true}, {Act::MoveOut, 0, false}, {Act::UpOut, 0, false}}, 0},
+        {"drag out and release outside", {{Act::Down, 2, true}, {Act::MoveOut, 0, false}, {Act::UpOut, 0, false}}, 0},
         {"drag out, back in and release inside",
-         {{Act::Down, 2, true}, {Act::MoveOut, 0, false}, {Act::MoveIn, 1, true}, {Act::UpIn, 0, true}}, 0},
+         {{Act::Down, 2, true}, {Act::MoveOut, 0, false}, {Act::MoveIn, 1, true}, {Act::UpIn, 0, true}},
+         0},
         {"capture lost mid-press, release inside",
-         {{Act::MoveIn, 1, true}, {Act::Down, 2, true}, {Act::LoseCapture, 0, false}, {Act::UpIn, 0, false}}, 0},
+         {{Act::MoveIn, 1, true}, {Act::Down, 2, true}, {Act::LoseCapture, 0, false}, {Act::UpIn, 0, false}},
+         0},
         {"capture lost while hovering", {{Act::MoveIn, 1, true}, {Act::LoseCapture, 0, false}}, 0},
         {"double click",
-         {{Act::Down, 2, true}, {Act::UpIn, 0, false}, {Act::DoubleClick, 2, true}, {Act::UpIn, 0, false}}, 2},
+         {{Act::Down, 2, true}, {Act::UpIn, 0, false}, {Act::DoubleClick, 2, true}, {Act::UpIn, 0, false}},
+         2},
     };
     // Created as a plain push button, the button is owner drawn all the same.
     ASSERT_EQ(button.GetStyle() & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
@@ -182,13 +186,27 @@ TEST_F(MacButtonTest, MouseStatesCaptureAndClicks) {
             const LPARAM inside = MAKELPARAM(5, 5);
             const LPARAM outside = MAKELPARAM(200, 5);
             switch (step.act) {
-            case Act::MoveIn: button.SendMessage(WM_MOUSEMOVE, 0, inside); break;
-            case Act::MoveOut: button.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, outside); break;
-            case Act::Down: button.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, inside); break;
-            case Act::UpIn: button.SendMessage(WM_LBUTTONUP, 0, inside); break;
-            case Act::UpOut: button.SendMessage(WM_LBUTTONUP, 0, outside); break;
-            case Act::DoubleClick: button.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, inside); break;
-            case Act::LoseCapture: parent.SetCapture(); break;
+                case Act::MoveIn:
+                    button.SendMessage(WM_MOUSEMOVE, 0, inside);
+                    break;
+                case Act::MoveOut:
+                    button.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, outside);
+                    break;
+                case Act::Down:
+                    button.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, inside);
+                    break;
+                case Act::UpIn:
+                    button.SendMessage(WM_LBUTTONUP, 0, inside);
+                    break;
+                case Act::UpOut:
+                    button.SendMessage(WM_LBUTTONUP, 0, outside);
+                    break;
+                case Act::DoubleClick:
+                    button.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, inside);
+                    break;
+                case Act::LoseCapture:
+                    parent.SetCapture();
+                    break;
             }
             PumpMessages();
             EXPECT_EQ(button.m_nMouseState, step.state);

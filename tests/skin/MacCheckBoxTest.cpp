@@ -40,13 +40,12 @@ protected:
 std::pair<int, int> StateFromAnotherProcess(HWND button) {
     wchar_t exe[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(exe) + L"\" --button-state " +
-                           std::to_wstring(reinterpret_cast<INT_PTR>(button));
+    std::wstring command =
+        L"\"" + std::wstring(exe) + L"\" --button-state " + std::to_wstring(reinterpret_cast<INT_PTR>(button));
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         return {-1, -1};
     }
     ::CloseHandle(process.hThread);
@@ -63,9 +62,23 @@ std::pair<int, int> StateFromAnotherProcess(HWND button) {
 }
 
 enum class Act {
-    Press, ReleaseIn, ReleaseOut, DragOut, DoubleClick, SpaceDown, SpaceUp, OtherKey,
-    SetFalse, SetTrue, SetOddValue, CaptureReleased, CaptureTaken, AskAnotherProcess,
-    SetFromOutside, ClearFromOutside, FocusLeaves
+    Press,
+    ReleaseIn,
+    ReleaseOut,
+    DragOut,
+    DoubleClick,
+    SpaceDown,
+    SpaceUp,
+    OtherKey,
+    SetFalse,
+    SetTrue,
+    SetOddValue,
+    CaptureReleased,
+    CaptureTaken,
+    AskAnotherProcess,
+    SetFromOutside,
+    ClearFromOutside,
+    FocusLeaves
 };
 enum : unsigned { kPushed = 1, kCaptured = 2, kRedrawn = 4, kNotifies = 8, kStateSet = 16 };
 
@@ -83,42 +96,56 @@ TEST_F(MacCheckBoxTest, PressesKeysAndCallsChangeTheStateAsTheyShould) {
     constexpr Step kPress{Act::Press, FALSE, BST_UNCHECKED, kPushed | kCaptured | kRedrawn};
     const Case cases[] = {
         {"click inside, twice",
-         {kPress, {Act::ReleaseIn, TRUE, BST_CHECKED, kRedrawn | kNotifies},
+         {kPress,
+          {Act::ReleaseIn, TRUE, BST_CHECKED, kRedrawn | kNotifies},
           {Act::Press, TRUE, BST_CHECKED, kPushed | kCaptured | kRedrawn},
           {Act::ReleaseIn, FALSE, BST_UNCHECKED, kRedrawn | kNotifies}}},
         {"released outside: no change, but a notification; a release without a press does nothing",
-         {kPress, {Act::DragOut, FALSE, BST_UNCHECKED, kPushed | kCaptured},
-          {Act::ReleaseOut, FALSE, BST_UNCHECKED, kRedrawn | kNotifies}, {Act::ReleaseIn, FALSE, BST_UNCHECKED, 0}}},
+         {kPress,
+          {Act::DragOut, FALSE, BST_UNCHECKED, kPushed | kCaptured},
+          {Act::ReleaseOut, FALSE, BST_UNCHECKED, kRedrawn | kNotifies},
+          {Act::ReleaseIn, FALSE, BST_UNCHECKED, 0}}},
         {"space bar: a click as the mouse's; other keys, and a release without a press, do nothing",
          {{Act::SpaceDown, FALSE, BST_UNCHECKED, kPushed | kRedrawn},
-          {Act::SpaceUp, TRUE, BST_CHECKED, kRedrawn | kNotifies}, {Act::OtherKey, TRUE, BST_CHECKED, 0},
-          {Act::SpaceUp, TRUE, BST_CHECKED, 0}, {Act::SpaceDown, TRUE, BST_CHECKED, kPushed | kRedrawn},
+          {Act::SpaceUp, TRUE, BST_CHECKED, kRedrawn | kNotifies},
+          {Act::OtherKey, TRUE, BST_CHECKED, 0},
+          {Act::SpaceUp, TRUE, BST_CHECKED, 0},
+          {Act::SpaceDown, TRUE, BST_CHECKED, kPushed | kRedrawn},
           {Act::SpaceUp, FALSE, BST_UNCHECKED, kRedrawn | kNotifies}}},
         {"space bar pressed, then the focus leaves: no click",
-         {{Act::SpaceDown, FALSE, BST_UNCHECKED, kPushed | kRedrawn}, {Act::FocusLeaves, FALSE, BST_UNCHECKED, kRedrawn},
+         {{Act::SpaceDown, FALSE, BST_UNCHECKED, kPushed | kRedrawn},
+          {Act::FocusLeaves, FALSE, BST_UNCHECKED, kRedrawn},
           {Act::SpaceUp, FALSE, BST_UNCHECKED, 0}}},
         {"set from outside: the box shows it and tells its parent, once per change, without a click",
-         {{Act::SetFromOutside, TRUE, BST_CHECKED, kRedrawn | kStateSet}, {Act::SetFromOutside, TRUE, BST_CHECKED, 0},
-          {Act::ClearFromOutside, FALSE, BST_UNCHECKED, kRedrawn | kStateSet}, {Act::SetOddValue, 0x2000, BST_CHECKED, kRedrawn}}},
+         {{Act::SetFromOutside, TRUE, BST_CHECKED, kRedrawn | kStateSet},
+          {Act::SetFromOutside, TRUE, BST_CHECKED, 0},
+          {Act::ClearFromOutside, FALSE, BST_UNCHECKED, kRedrawn | kStateSet},
+          {Act::SetOddValue, 0x2000, BST_CHECKED, kRedrawn}}},
         {"double click: the second click presses again",
-         {kPress, {Act::ReleaseIn, TRUE, BST_CHECKED, kRedrawn | kNotifies},
+         {kPress,
+          {Act::ReleaseIn, TRUE, BST_CHECKED, kRedrawn | kNotifies},
           {Act::DoubleClick, TRUE, BST_CHECKED, kPushed | kCaptured | kRedrawn},
           {Act::ReleaseIn, FALSE, BST_UNCHECKED, kRedrawn | kNotifies}}},
         {"double click during a press: the capture the box takes itself keeps the press",
-         {kPress, {Act::DoubleClick, FALSE, BST_UNCHECKED, kPushed | kCaptured | kRedrawn},
+         {kPress,
+          {Act::DoubleClick, FALSE, BST_UNCHECKED, kPushed | kCaptured | kRedrawn},
           {Act::ReleaseIn, TRUE, BST_CHECKED, kRedrawn | kNotifies}}},
         {"capture released by someone else mid-press: the press ends, the release does nothing",
          {kPress, {Act::CaptureReleased, FALSE, BST_UNCHECKED, kRedrawn}, {Act::ReleaseIn, FALSE, BST_UNCHECKED, 0}}},
         {"capture taken by another window mid-press",
          {kPress, {Act::CaptureTaken, FALSE, BST_UNCHECKED, kRedrawn}, {Act::ReleaseIn, FALSE, BST_UNCHECKED, 0}}},
         {"set by the program: stored unchanged, redrawn only on a change, inverted to FALSE",
-         {{Act::SetFalse, FALSE, BST_UNCHECKED, 0}, {Act::SetOddValue, 0x2000, BST_CHECKED, kRedrawn},
-          {Act::SetOddValue, 0x2000, BST_CHECKED, 0}, {Act::Press, 0x2000, BST_CHECKED, kPushed | kCaptured | kRedrawn},
+         {{Act::SetFalse, FALSE, BST_UNCHECKED, 0},
+          {Act::SetOddValue, 0x2000, BST_CHECKED, kRedrawn},
+          {Act::SetOddValue, 0x2000, BST_CHECKED, 0},
+          {Act::Press, 0x2000, BST_CHECKED, kPushed | kCaptured | kRedrawn},
           {Act::ReleaseIn, FALSE, BST_UNCHECKED, kRedrawn | kNotifies}}},
         {"another process reads the real state",
-         {{Act::SetTrue, TRUE, BST_CHECKED, kRedrawn}, {Act::Press, TRUE, BST_CHECKED, kPushed | kCaptured | kRedrawn},
+         {{Act::SetTrue, TRUE, BST_CHECKED, kRedrawn},
+          {Act::Press, TRUE, BST_CHECKED, kPushed | kCaptured | kRedrawn},
           {Act::AskAnotherProcess, TRUE, BST_CHECKED, kPushed | kCaptured},
-          {Act::ReleaseOut, TRUE, BST_CHECKED, kRedrawn | kNotifies}, {Act::SetFalse, FALSE, BST_UNCHECKED, kRedrawn}}},
+          {Act::ReleaseOut, TRUE, BST_CHECKED, kRedrawn | kNotifies},
+          {Act::SetFalse, FALSE, BST_UNCHECKED, kRedrawn}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -138,36 +165,64 @@ TEST_F(MacCheckBoxTest, PressesKeysAndCallsChangeTheStateAsTheyShould) {
             const LPARAM inside = MAKELPARAM(5, 5);
             const LPARAM outside = MAKELPARAM(250, 5);
             switch (step.act) {
-            case Act::Press: box->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, inside); break;
-            case Act::ReleaseIn: box->SendMessage(WM_LBUTTONUP, 0, inside); break;
-            case Act::ReleaseOut: box->SendMessage(WM_LBUTTONUP, 0, outside); break;
-            case Act::DragOut: box->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, outside); break;
-            case Act::DoubleClick: box->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, inside); break;
-            case Act::SpaceDown: box->SendMessage(WM_KEYDOWN, VK_SPACE, 0); break;
-            case Act::SpaceUp: box->SendMessage(WM_KEYUP, VK_SPACE, 0); break;
-            case Act::OtherKey:
-                box->SendMessage(WM_KEYDOWN, 'A', 0);
-                box->SendMessage(WM_KEYUP, 'A', 0);
-                break;
-            case Act::SetFalse: box->SetChecked(FALSE); break;
-            case Act::SetTrue: box->SetChecked(TRUE); break;
-            case Act::SetOddValue: box->SetChecked(0x2000); break;
-            case Act::SetFromOutside: box->SendMessage(BM_SETCHECK, BST_CHECKED); break;
-            case Act::ClearFromOutside: box->SendMessage(BM_SETCHECK, BST_UNCHECKED); break;
-            case Act::FocusLeaves:
-                box->SetFocus();
-                ::ValidateRect(box->m_hWnd, nullptr);
-                parent.SetFocus();
-                break;
-            case Act::CaptureReleased: ::ReleaseCapture(); break;
-            case Act::CaptureTaken: parent.SetCapture(); break;
-            case Act::AskAnotherProcess: {
-                const auto [check, asked] = StateFromAnotherProcess(box->m_hWnd);
-                ASSERT_NE(check, -1) << "the probe process did not run";
-                EXPECT_EQ(check, step.platformCheck);
-                EXPECT_EQ(static_cast<UINT>(asked) & (BST_CHECKED | BST_PUSHED), state);
-                break;
-            }
+                case Act::Press:
+                    box->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, inside);
+                    break;
+                case Act::ReleaseIn:
+                    box->SendMessage(WM_LBUTTONUP, 0, inside);
+                    break;
+                case Act::ReleaseOut:
+                    box->SendMessage(WM_LBUTTONUP, 0, outside);
+                    break;
+                case Act::DragOut:
+                    box->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, outside);
+                    break;
+                case Act::DoubleClick:
+                    box->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, inside);
+                    break;
+                case Act::SpaceDown:
+                    box->SendMessage(WM_KEYDOWN, VK_SPACE, 0);
+                    break;
+                case Act::SpaceUp:
+                    box->SendMessage(WM_KEYUP, VK_SPACE, 0);
+                    break;
+                case Act::OtherKey:
+                    box->SendMessage(WM_KEYDOWN, 'A', 0);
+                    box->SendMessage(WM_KEYUP, 'A', 0);
+                    break;
+                case Act::SetFalse:
+                    box->SetChecked(FALSE);
+                    break;
+                case Act::SetTrue:
+                    box->SetChecked(TRUE);
+                    break;
+                case Act::SetOddValue:
+                    box->SetChecked(0x2000);
+                    break;
+                case Act::SetFromOutside:
+                    box->SendMessage(BM_SETCHECK, BST_CHECKED);
+                    break;
+                case Act::ClearFromOutside:
+                    box->SendMessage(BM_SETCHECK, BST_UNCHECKED);
+                    break;
+                case Act::FocusLeaves:
+                    box->SetFocus();
+                    ::ValidateRect(box->m_hWnd, nullptr);
+                    parent.SetFocus();
+                    break;
+                case Act::CaptureReleased:
+                    ::ReleaseCapture();
+                    break;
+                case Act::CaptureTaken:
+                    parent.SetCapture();
+                    break;
+                case Act::AskAnotherProcess: {
+                    const auto [check, asked] = StateFromAnotherProcess(box->m_hWnd);
+                    ASSERT_NE(check, -1) << "the probe process did not run";
+                    EXPECT_EQ(check, step.platformCheck);
+                    EXPECT_EQ(static_cast<UINT>(asked) & (BST_CHECKED | BST_PUSHED), state);
+                    break;
+                }
             }
             EXPECT_EQ(box->IsChecked(), step.checked);
             EXPECT_EQ(box->m_bPressed != FALSE, (step.flags & kPushed) != 0);
@@ -251,12 +306,11 @@ TEST_F(MacCheckBoxTest, BoxTickAndTextToThePixel) {
     };
     // Pixels of the tick relative to the inner box's top left corner, stroke by stroke with the
     // last point of each line left out.
-    const std::set<std::pair<int, int>> inked = {
-        {1, 4}, {2, 5}, {3, 6}, {4, 7}, {5, 6}, {6, 5}, {7, 4}, {8, 3}, {9, 2}, {10, 1}, {11, 0},
-        {2, 4}, {3, 5}, {4, 6}, {5, 5}, {6, 4}, {7, 3}, {8, 2}, {9, 1}};
-    const std::set<std::pair<int, int>> shaded = {
-        {4, 8}, {5, 7}, {6, 6}, {7, 5}, {8, 4}, {9, 3}, {9, 4}, {2, 6}, {3, 7},
-        {5, 8}, {6, 7}, {7, 6}, {8, 5}, {11, 1}, {12, 1}, {11, 2}};
+    const std::set<std::pair<int, int>> inked = {{1, 4}, {2, 5}, {3, 6},  {4, 7},  {5, 6}, {6, 5}, {7, 4},
+                                                 {8, 3}, {9, 2}, {10, 1}, {11, 0}, {2, 4}, {3, 5}, {4, 6},
+                                                 {5, 5}, {6, 4}, {7, 3},  {8, 2},  {9, 1}};
+    const std::set<std::pair<int, int>> shaded = {{4, 8}, {5, 7}, {6, 6}, {7, 5}, {8, 4}, {9, 3},  {9, 4},  {2, 6},
+                                                  {3, 7}, {5, 8}, {6, 7}, {7, 6}, {8, 5}, {11, 1}, {12, 1}, {11, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         NewBox(c.type, c.text, c.height);
@@ -283,14 +337,27 @@ TEST_F(MacCheckBoxTest, BoxTickAndTextToThePixel) {
         const COLORREF dark = c.pressed ? c.colours.highlight : c.colours.shade;
         const COLORREF corner = c.colours.corner;
         const std::vector<std::pair<POINT, COLORREF>> expected = {
-            {{0, boxTop}, frame},         {{right, boxTop}, frame},      {{0, boxBottom}, frame},
-            {{right, boxBottom}, frame},  {{6, boxTop}, frame},          {{0, boxTop + 5}, frame},
-            {{0, boxTop + 1}, frame},     {{0, boxBottom - 1}, frame},   {{1, boxTop + 1}, lit},
-            {{6, boxTop + 1}, lit},       {{1, boxTop + 6}, lit},        {{right - 1, boxTop + 6}, dark},
-            {{6, boxBottom - 1}, dark},   {{right - 1, boxBottom - 1}, dark},
-            {{right - 1, boxTop + 1}, corner},  {{1, boxBottom - 1}, corner},
-            {{5, boxTop + 5}, kMarker},   {{6, boxTop - 1}, kMarker},    {{6, boxBottom + 1}, kMarker},
-            {{right + 1, boxTop + 5}, kMarker}, {{right + 3, boxTop + 5}, kMarker},
+            {{0, boxTop}, frame},
+            {{right, boxTop}, frame},
+            {{0, boxBottom}, frame},
+            {{right, boxBottom}, frame},
+            {{6, boxTop}, frame},
+            {{0, boxTop + 5}, frame},
+            {{0, boxTop + 1}, frame},
+            {{0, boxBottom - 1}, frame},
+            {{1, boxTop + 1}, lit},
+            {{6, boxTop + 1}, lit},
+            {{1, boxTop + 6}, lit},
+            {{right - 1, boxTop + 6}, dark},
+            {{6, boxBottom - 1}, dark},
+            {{right - 1, boxBottom - 1}, dark},
+            {{right - 1, boxTop + 1}, corner},
+            {{1, boxBottom - 1}, corner},
+            {{5, boxTop + 5}, kMarker},
+            {{6, boxTop - 1}, kMarker},
+            {{6, boxBottom + 1}, kMarker},
+            {{right + 1, boxTop + 5}, kMarker},
+            {{right + 3, boxTop + 5}, kMarker},
         };
         for (const auto& [at, colour] : expected) {
             EXPECT_EQ(Hex(unchecked.Pixel(at.x, at.y)), Hex(clipped(at.y) ? kMarker : colour))
@@ -303,7 +370,7 @@ TEST_F(MacCheckBoxTest, BoxTickAndTextToThePixel) {
         for (int y = 0; y < bottom + 2; ++y) {
             for (int x = 0; x < 16; ++x) {
                 const std::pair<int, int> at{x - 1, y - (boxTop + 1)};
-                const COLORREF want = clipped(y)        ? kMarker
+                const COLORREF want = clipped(y)         ? kMarker
                                       : inked.count(at)  ? frame
                                       : shaded.count(at) ? c.colours.shade
                                                          : unchecked.Pixel(x, y);

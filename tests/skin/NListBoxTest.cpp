@@ -97,8 +97,8 @@ TEST_F(NListBoxTest, SelectionBarAndBackgroundColours) {
         DibCanvas canvas(140, 30, kMarker);
         DrawThroughParent(canvas.dc(), 1, c.state, ODA_DRAWENTIRE, item);
         // The frame: the four corners and the middle of each edge.
-        for (const POINT p : {POINT{10, 5}, POINT{129, 5}, POINT{10, 24}, POINT{129, 24}, POINT{70, 5},
-                              POINT{70, 24}, POINT{10, 15}, POINT{129, 15}}) {
+        for (const POINT p : {POINT{10, 5}, POINT{129, 5}, POINT{10, 24}, POINT{129, 24}, POINT{70, 5}, POINT{70, 24},
+                              POINT{10, 15}, POINT{129, 15}}) {
             EXPECT_EQ(Hex(canvas.Pixel(p.x, p.y)), Hex(c.frame)) << "frame at " << p.x << "," << p.y;
         }
         for (const POINT p : {POINT{11, 6}, POINT{128, 23}, POINT{11, 23}, POINT{128, 6}, POINT{120, 15}}) {
@@ -142,7 +142,8 @@ TEST_F(NListBoxTest, TextStartsFourPixelsIntoTheItemInBlack) {
         // Black text: the darkest pixel of the item is black.
         bool black = false;
         for (int y = 6; y < 34 && !black; ++y) {
-            for (int x = 21; x < 149 && !black; ++x) black = canvas.Pixel(x, y) == 0x000000;
+            for (int x = 21; x < 149 && !black; ++x)
+                black = canvas.Pixel(x, y) == 0x000000;
         }
         EXPECT_TRUE(black);
     }

@@ -51,8 +51,7 @@ void ExpectGradientBand(const DibCanvas& canvas, const std::vector<COLORREF>& ro
         EXPECT_EQ(Hex(canvas.Pixel(kRight, y)), Hex(kMarker)) << "right of the band";
     }
     EXPECT_EQ(Hex(canvas.Pixel(20, kTop - 1)), Hex(kMarker)) << "above the band";
-    EXPECT_EQ(Hex(canvas.Pixel(20, kTop + static_cast<int>(rows.size()))), Hex(kMarker))
-        << "below the band";
+    EXPECT_EQ(Hex(canvas.Pixel(20, kTop + static_cast<int>(rows.size()))), Hex(kMarker)) << "below the band";
 }
 
 class PlainWindow : public CWnd {};
@@ -62,8 +61,8 @@ TEST(PaintingTest, SkinFrameWidthFollowsTheSizingFrame) {
     ASSERT_TRUE(sizing.CreateEx(0, CWnd::RegisterPlainClass(), L"sizing", WS_POPUP | WS_THICKFRAME,
                                 RECT{0, 0, 200, 100}, nullptr, 0));
     PlainWindow dialogFrame;
-    ASSERT_TRUE(dialogFrame.CreateEx(0, CWnd::RegisterPlainClass(), L"dialog",
-                                     WS_POPUP | WS_SYSMENU | WS_DLGFRAME, RECT{0, 0, 200, 100}, nullptr, 0));
+    ASSERT_TRUE(dialogFrame.CreateEx(0, CWnd::RegisterPlainClass(), L"dialog", WS_POPUP | WS_SYSMENU | WS_DLGFRAME,
+                                     RECT{0, 0, 200, 100}, nullptr, 0));
     PlainWindow unbound;
     struct Case {
         const char* label;
@@ -249,8 +248,8 @@ class DerivedListBox : public NListBox {};
 class ThemeWalkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(owner.CreateEx(0, CWnd::RegisterPlainClass(), L"owner", WS_POPUP | WS_VISIBLE,
-                                   RECT{0, 0, 400, 300}, nullptr, 0));
+        ASSERT_TRUE(owner.CreateEx(0, CWnd::RegisterPlainClass(), L"owner", WS_POPUP | WS_VISIBLE, RECT{0, 0, 400, 300},
+                                   nullptr, 0));
         const DWORD child = WS_CHILD | WS_VISIBLE;
         ASSERT_TRUE(first.CreateEx(0, L"Button", L"first", child | BS_PUSHBUTTON, RECT{0, 0, 80, 20}, owner, 1));
         ASSERT_TRUE(list.CreateEx(0, L"ListBox", L"", child | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS,

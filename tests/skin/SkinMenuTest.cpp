@@ -86,8 +86,7 @@ protected:
             ::SelectObject(reference.dc(), font.get());
             ::SetBkMode(reference.dc(), TRANSPARENT);
             RECT at{0, 0, 200, height};
-            ::DrawTextW(reference.dc(), text.c_str(), static_cast<int>(text.size()), &at,
-                        DT_SINGLELINE | DT_VCENTER);
+            ::DrawTextW(reference.dc(), text.c_str(), static_cast<int>(text.size()), &at, DT_SINGLELINE | DT_VCENTER);
         }
         const RECT ink = reference.InkBounds(RECT{0, 0, 200, height}, kBack);
         return POINT{ink.left, ink.top};
@@ -129,10 +128,12 @@ TEST_F(SkinMenuTest, TextStartsAtTwentyTwoOrAfterTheIconColumn) {
 TEST_F(SkinMenuTest, CheckMarkStrokesInTheirBox) {
     // The 14 x 14 box: a frame, and seven strokes of three pixels whose third is the low point.
     auto expectedAt = [](int x, int y) -> bool {
-        if (x == 0 || y == 0 || x == 13 || y == 13) return true;
+        if (x == 0 || y == 0 || x == 13 || y == 13)
+            return true;
         static const std::pair<int, int> strokes[] = {{4, 6}, {5, 7}, {6, 8}, {7, 7}, {8, 6}, {9, 5}, {10, 4}};
         for (const auto& [sx, sy] : strokes) {
-            if (x == sx && y >= sy && y < sy + 3) return true;
+            if (x == sx && y >= sy && y < sy + 3)
+                return true;
         }
         return false;
     };
@@ -144,8 +145,8 @@ TEST_F(SkinMenuTest, CheckMarkStrokesInTheirBox) {
     };
     const Case cases[] = {
         {"checked", ODS_CHECKED, RECT{5, 3, 135, 27}, kBack},
-        {"checked and selected: the box keeps the menu background", ODS_CHECKED | ODS_SELECTED,
-         RECT{5, 3, 135, 27}, kFill},
+        {"checked and selected: the box keeps the menu background", ODS_CHECKED | ODS_SELECTED, RECT{5, 3, 135, 27},
+         kFill},
         {"taller item: the box is centred", ODS_CHECKED, RECT{0, 10, 130, 40}, kBack},
     };
     for (const Case& c : cases) {
@@ -306,8 +307,8 @@ TEST_F(SkinMenuTest, OnlyItsOwnItemsAreRouted) {
         draw.hwndItem = reinterpret_cast<HWND>(menu.m_hMenu);
         draw.hDC = canvas.dc();
         draw.rcItem = RECT{0, 0, 130, 24};
-        const LPARAM lParam = c.message == WM_MEASUREITEM ? reinterpret_cast<LPARAM>(&measure)
-                                                          : reinterpret_cast<LPARAM>(&draw);
+        const LPARAM lParam =
+            c.message == WM_MEASUREITEM ? reinterpret_cast<LPARAM>(&measure) : reinterpret_cast<LPARAM>(&draw);
         EXPECT_EQ(menu.RouteOwnerDraw(c.message, lParam), c.ours);
         if (c.message == WM_MEASUREITEM) {
             EXPECT_EQ(measure.itemHeight, c.ours ? 24u : 0u);
@@ -402,8 +403,8 @@ void CALLBACK EndTracking(HWND, UINT, UINT_PTR id, DWORD) noexcept {
 
 TEST(SkinMenuTrackTest, TheTrackedMenuIsMeasuredAndDrawnThroughItsOwner) {
     MenuOwner owner;
-    ASSERT_TRUE(owner.CreateEx(0, CWnd::RegisterPlainClass(), L"owner", WS_POPUP | WS_VISIBLE,
-                               RECT{0, 0, 300, 200}, nullptr, 0));
+    ASSERT_TRUE(owner.CreateEx(0, CWnd::RegisterPlainClass(), L"owner", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 200},
+                               nullptr, 0));
     ::SetForegroundWindow(owner);
     CSkinMenu menu;
     ASSERT_TRUE(menu.CreatePopupMenu());

@@ -101,17 +101,26 @@ struct RowCase {
 TEST(ThemesTest, TableRowsInMenuOrder) {
     // Rows spread over the table, including the two whose hover colour differs.
     const RowCase cases[] = {
-        {"first row", 0, L"Black",
-         {0xFFFFFF, 0xD8DDDD, 0xF2F2F2, 0xA7A7A7, 0x585858, 0xA0A0A0, 0x96DCFF, 0xFFFFFF}},
-        {"orange hover", 3, L"Orange",
+        {"first row", 0, L"Black", {0xFFFFFF, 0xD8DDDD, 0xF2F2F2, 0xA7A7A7, 0x585858, 0xA0A0A0, 0x96DCFF, 0xFFFFFF}},
+        {"orange hover",
+         3,
+         L"Orange",
          {0xFFFFFF, 0xE3ECF3, 0xF6FCFF, 0x77C5FD, 0x326496, 0x73C1F9, 0x64FABE, 0xFFFFFF}},
-        {"green face equals caption", 7, L"Green",
+        {"green face equals caption",
+         7,
+         L"Green",
          {0xFFFFFF, 0xD8E9EC, 0xF0FCFE, 0xA0D7C8, 0x5A716C, 0xA0D7C8, 0x96DCFF, 0xFFFFFF}},
-        {"default", 10, L"Silver White",
+        {"default",
+         10,
+         L"Silver White",
          {0xFFFFFF, 0xEDEDED, 0xFFFFFF, 0xDCDCDC, 0x707070, 0xF3F3F3, 0x96DCFF, 0xFFFFFF}},
-        {"pink hover", 13, L"Light Pink",
+        {"pink hover",
+         13,
+         L"Light Pink",
          {0xFFFFFF, 0xE9EEF4, 0xF6FCFF, 0xCBDCF0, 0x506480, 0xD7E8FC, 0xC8FAA0, 0xFFFFFF}},
-        {"last row", 14, L"Turquoise",
+        {"last row",
+         14,
+         L"Turquoise",
          {0xFFFFFF, 0xF4EEE5, 0xFFFCF6, 0xEBDCA5, 0x82784E, 0xFAF0B9, 0x96DCFF, 0xFFFFFF}},
     };
     for (const RowCase& c : cases) {

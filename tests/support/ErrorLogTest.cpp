@@ -124,9 +124,11 @@ TEST_F(ErrorLogTest, TrimsOnlyAFileLargerThanOneMebibyte) {
 TEST_F(ErrorLogTest, WritersOfBothThreadsKeepTheirLines) {
     constexpr int kLinesEach = 40;
     std::thread worker([] {
-        for (int i = 0; i < kLinesEach; ++i) LogError(L"worker %d", i);
+        for (int i = 0; i < kLinesEach; ++i)
+            LogError(L"worker %d", i);
     });
-    for (int i = 0; i < kLinesEach; ++i) LogError(L"window %d", i);
+    for (int i = 0; i < kLinesEach; ++i)
+        LogError(L"window %d", i);
     worker.join();
     EXPECT_EQ(Messages(ReadTestFile(log)).size(), 2u * kLinesEach);
 }

@@ -13,8 +13,7 @@ bool IsFolder(const std::wstring& path) {
 
 TEST(FoldersTest, SystemFoldersEndInASeparator) {
     for (const auto& [label, folder] : {std::pair{"app data", GetAppDataFolder()},
-                                        std::pair{"module", GetModuleFolder()},
-                                        std::pair{"temp", GetTempFolder()}}) {
+                                        std::pair{"module", GetModuleFolder()}, std::pair{"temp", GetTempFolder()}}) {
         SCOPED_TRACE(label);
         ASSERT_FALSE(folder.empty());
         EXPECT_EQ(folder.back(), L'\\');
@@ -80,8 +79,8 @@ TEST(FoldersTest, APortableCopyKeepsItsSettingsBesideTheProgram) {
         {"portable: the program's folder", appData, program.path(), true, program.path(), L""},
         {"portable, the program's folder named without a final separator", appData,
          program.path().substr(0, program.path().size() - 1), true, program.path(), L""},
-        {"portable, the program's folder cannot be written: the application-data folder", appData, missing, true,
-         usual, L"The program's folder " + missing + L" cannot be written; settings are kept in " + usual + L"."},
+        {"portable, the program's folder cannot be written: the application-data folder", appData, missing, true, usual,
+         L"The program's folder " + missing + L" cannot be written; settings are kept in " + usual + L"."},
         {"portable, no program folder: the application-data folder", appData, L"", true, usual,
          L"The program's folder (unknown) cannot be written; settings are kept in " + usual + L"."},
         {"portable, a relative program folder is never used", appData, L".\\", true, usual,
@@ -149,7 +148,8 @@ TEST(FoldersPermissions, AProgramFolderTheUserMayNotWriteHoldsNoSettings) {
     // A portable copy there keeps its settings in the application-data folder instead.
     const ApplicationFolder portable = ChooseApplicationFolder(L"C:\\data\\", folder, true);
     EXPECT_EQ(portable.path, L"C:\\data\\Quillmark\\");
-    EXPECT_NE(portable.notice.find(L"cannot be written; settings are kept in C:\\data\\Quillmark\\."), std::wstring::npos);
+    EXPECT_NE(portable.notice.find(L"cannot be written; settings are kept in C:\\data\\Quillmark\\."),
+              std::wstring::npos);
 }
 
 TEST(FoldersTest, EnsureDirectoryCreatesEveryLevelOnce) {

@@ -18,24 +18,43 @@ TEST(LogLineTest, FormatsVersionStampAndMessage) {
         const char* expected;
     };
     const Case cases[] = {
-        {"month before day, four-digit year, padded clock", "3.01", {2008, 3, 7, 9, 5, 3},
-         "Unable to load mapi32.dll.", "[ver.3.01 03/07/2008 09:05:03] Unable to load mapi32.dll.\r\n"},
-        {"fields of two digits need no padding", "3.01", {2026, 12, 31, 23, 59, 58}, "x",
+        {"month before day, four-digit year, padded clock",
+         "3.01",
+         {2008, 3, 7, 9, 5, 3},
+         "Unable to load mapi32.dll.",
+         "[ver.3.01 03/07/2008 09:05:03] Unable to load mapi32.dll.\r\n"},
+        {"fields of two digits need no padding",
+         "3.01",
+         {2026, 12, 31, 23, 59, 58},
+         "x",
          "[ver.3.01 12/31/2026 23:59:58] x\r\n"},
         {"midnight on the first", "3.01", {2000, 1, 1, 0, 0, 0}, "m", "[ver.3.01 01/01/2000 00:00:00] m\r\n"},
-        {"year below 100 padded to two digits", "3.01", {5, 1, 1, 0, 0, 0}, "m",
-         "[ver.3.01 01/01/05 00:00:00] m\r\n"},
-        {"year of five digits kept whole", "3.01", {30827, 1, 1, 0, 0, 0}, "m",
+        {"year below 100 padded to two digits", "3.01", {5, 1, 1, 0, 0, 0}, "m", "[ver.3.01 01/01/05 00:00:00] m\r\n"},
+        {"year of five digits kept whole",
+         "3.01",
+         {30827, 1, 1, 0, 0, 0},
+         "m",
          "[ver.3.01 01/01/30827 00:00:00] m\r\n"},
-        {"empty message still ends the line", "3.01", {2008, 3, 7, 9, 5, 3}, "",
-         "[ver.3.01 03/07/2008 09:05:03] \r\n"},
-        {"message bytes of the code page kept", "3.01", {2008, 3, 7, 9, 5, 3}, "caf\xE9 ?",
+        {"empty message still ends the line", "3.01", {2008, 3, 7, 9, 5, 3}, "", "[ver.3.01 03/07/2008 09:05:03] \r\n"},
+        {"message bytes of the code page kept",
+         "3.01",
+         {2008, 3, 7, 9, 5, 3},
+         "caf\xE9 ?",
          "[ver.3.01 03/07/2008 09:05:03] caf\xE9 ?\r\n"},
-        {"percent signs in the message are text", "3.01", {2008, 3, 7, 9, 5, 3}, "100% %d %s",
+        {"percent signs in the message are text",
+         "3.01",
+         {2008, 3, 7, 9, 5, 3},
+         "100% %d %s",
          "[ver.3.01 03/07/2008 09:05:03] 100% %d %s\r\n"},
-        {"message ends at a zero byte", "3.01", {2008, 3, 7, 9, 5, 3}, "cut\0here"sv,
+        {"message ends at a zero byte",
+         "3.01",
+         {2008, 3, 7, 9, 5, 3},
+         "cut\0here"sv,
          "[ver.3.01 03/07/2008 09:05:03] cut\r\n"},
-        {"version ends at a zero byte", "3.01\0x"sv, {2008, 3, 7, 9, 5, 3}, "m",
+        {"version ends at a zero byte",
+         "3.01\0x"sv,
+         {2008, 3, 7, 9, 5, 3},
+         "m",
          "[ver.3.01 03/07/2008 09:05:03] m\r\n"},
     };
     for (const Case& c : cases) {
@@ -141,4 +160,4 @@ TEST(LogLineTest, HeldLinesKeepTheirOrderWithinTheKeptSize) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -63,14 +63,15 @@ TEST(MainSettingsTest, ReadsWhatTheFileHolds) {
          u"~ab\u00E9", 4, 900},
         {"8-bit string with a 16-bit length", WithTail(BoxBytes(), {0xFF, 1, 0, 'x'}, {5, 801, 601, 0}), 24, u"~x", 5,
          801},
-        {"bytes after the last field are ignored", WithTail(BoxBytes(), {0xFF, 0xFE, 0xFF, 0}, {2, 810, 610, 0, 77, 78}),
-         24, u"", 2, 810},
+        {"bytes after the last field are ignored",
+         WithTail(BoxBytes(), {0xFF, 0xFE, 0xFF, 0}, {2, 810, 610, 0, 77, 78}), 24, u"", 2, 810},
         {"the size cut short: theme read, width default", WithTail(BoxBytes(), {0xFF, 0xFE, 0xFF, 0}, {6}), 21, u"", 6,
          800},
-        {"a 32-bit length beyond the file is refused", WithTail(BoxBytes(), {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}, {0x7FFFFFFF, 1}),
-         19, u"", 10, 800},
+        {"a 32-bit length beyond the file is refused",
+         WithTail(BoxBytes(), {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}, {0x7FFFFFFF, 1}), 19, u"", 10, 800},
         {"a 64-bit length beyond anything is refused",
-         WithTail(BoxBytes(), {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, {}),
+         WithTail(BoxBytes(),
+                  {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, {}),
          19, u"", 10, 800},
     };
     for (const Case& c : cases) {
@@ -97,7 +98,9 @@ TEST(MainSettingsTest, WritesTheArchiveFormByteForByte) {
         {"empty folder", 0, 96, {0xFF, 0xFE, 0xFF, 0x00}},
         {"254 characters: one length byte", 254, 96 + 508, {0xFF, 0xFE, 0xFF, 0xFE}},
         {"300 characters: FF and a 16-bit length", 300, 98 + 600, {0xFF, 0xFE, 0xFF, 0xFF, 0x2C, 0x01}},
-        {"65534 characters: FF FF FF and a 32-bit length", 65534, 102 + 2 * 65534,
+        {"65534 characters: FF FF FF and a 32-bit length",
+         65534,
+         102 + 2 * 65534,
          {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
     };
     for (const Case& c : cases) {
@@ -112,7 +115,8 @@ TEST(MainSettingsTest, WritesTheArchiveFormByteForByte) {
         settings.maximized = 1;
         const Bytes bytes = SerializeMainSettings(settings);
         ASSERT_EQ(bytes.size(), c.size);
-        EXPECT_EQ(Bytes(bytes.begin() + 76, bytes.begin() + 76 + static_cast<std::ptrdiff_t>(c.header.size())), c.header);
+        EXPECT_EQ(Bytes(bytes.begin() + 76, bytes.begin() + 76 + static_cast<std::ptrdiff_t>(c.header.size())),
+                  c.header);
         EXPECT_EQ(bytes[0], 1);
         const MainSettings again = ParseMainSettings(bytes.data(), bytes.size(), DecodeLatin);
         EXPECT_EQ(again.fieldsRead, 24);

@@ -31,8 +31,8 @@ __declspec(dllexport) void StandInSetResult(ULONG result) {
     g_result = result;
 }
 
-__declspec(dllexport) ULONG WINAPI MAPISendMail(LHANDLE session, ULONG_PTR uiParam, lpMapiMessage message,
-                                                FLAGS flags, ULONG reserved) {
+__declspec(dllexport) ULONG WINAPI
+    MAPISendMail(LHANDLE session, ULONG_PTR uiParam, lpMapiMessage message, FLAGS flags, ULONG reserved) {
     MapiStandInCall call;
     call.nCalls = g_call.nCalls + 1;
     call.session = session;

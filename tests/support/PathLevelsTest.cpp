@@ -18,7 +18,9 @@ TEST(PathLevelsTest, LevelsBelowTheRoot) {
         {"a bare drive", L"C:", {}},
         {"empty path", L"", {}},
         {"relative folder when app data is unknown", L"Quillmark\\", {L"Quillmark"}},
-        {"network path starts with the server", L"\\\\server\\share\\x", {L"\\\\server", L"\\\\server\\share", L"\\\\server\\share\\x"}},
+        {"network path starts with the server",
+         L"\\\\server\\share\\x",
+         {L"\\\\server", L"\\\\server\\share", L"\\\\server\\share\\x"}},
         {"doubled separator gives an empty-named level", L"C:\\A\\\\B", {L"C:\\A", L"C:\\A\\", L"C:\\A\\\\B"}},
     };
     for (const LevelsCase& c : cases) {

@@ -102,14 +102,18 @@ TEST_F(SupportCommandsTest, SendErrorReportMailsOrFallsBack) {
         const char* label;
         Library library;
         ULONG sendResult;
-        bool mailed;                    // the stand-in got the mail
-        std::vector<std::string> lines; // new log lines
-        bool fallback;                  // log opened and notice shown
+        bool mailed;                     // the stand-in got the mail
+        std::vector<std::string> lines;  // new log lines
+        bool fallback;                   // log opened and notice shown
     };
     const Case cases[] = {
         {"sent", Library::StandIn, 0, true, {}, false},
-        {"user closed the compose window", Library::StandIn, 1, true,
-         {"Unable to send the error report via email: 1."}, true},
+        {"user closed the compose window",
+         Library::StandIn,
+         1,
+         true,
+         {"Unable to send the error report via email: 1."},
+         true},
         {"other failure code", Library::StandIn, 2, true, {"Unable to send the error report via email: 2."}, true},
         {"library without MAPISendMail", Library::WithoutSendMail, 0, false, {}, true},
         {"no MAPI at all", Library::Missing, 0, false, {"Unable to load mapi32.dll."}, true},
@@ -120,15 +124,15 @@ TEST_F(SupportCommandsTest, SendErrorReportMailsOrFallsBack) {
         m_setResult(c.sendResult);
         const int callsBefore = m_record()->nCalls;
         switch (c.library) {
-        case Library::StandIn:
-            SetMapiLibraryPath(StandInPath());
-            break;
-        case Library::WithoutSendMail:  // a real library that exports no such function
-            SetMapiLibraryPath(GetModuleFolder() + L"win_tests.exe");
-            break;
-        case Library::Missing:
-            SetMapiLibraryPath(GetModuleFolder() + L"no-such-folder\\mapi32.dll");
-            break;
+            case Library::StandIn:
+                SetMapiLibraryPath(StandInPath());
+                break;
+            case Library::WithoutSendMail:  // a real library that exports no such function
+                SetMapiLibraryPath(GetModuleFolder() + L"win_tests.exe");
+                break;
+            case Library::Missing:
+                SetMapiLibraryPath(GetModuleFolder() + L"no-such-folder\\mapi32.dll");
+                break;
         }
         const size_t logBefore = ReadTestFile(GetErrorLogPath()).size();
         EXPECT_EQ(SendErrorReport(), !c.fallback) << c.label;

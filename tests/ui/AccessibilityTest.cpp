@@ -81,13 +81,31 @@ TEST_F(AccessibilityTest, EachKindOfControlReadsTrue) {
         long has;     // state bits that must be set
         long hasNot;  // and those that must not
     };
-    const auto maximize = [this] { ::ShowWindow(dlg->m_hWnd, SW_MAXIMIZE); PumpMessages(); };
+    const auto maximize = [this] {
+        ::ShowWindow(dlg->m_hWnd, SW_MAXIMIZE);
+        PumpMessages();
+    };
     const Row rows[] = {
-        {"an unticked box", {}, IDC_SET_FILE_TIME, ROLE_SYSTEM_CHECKBUTTON, L"Set File Time", STATE_SYSTEM_FOCUSABLE,
+        {"an unticked box",
+         {},
+         IDC_SET_FILE_TIME,
+         ROLE_SYSTEM_CHECKBUTTON,
+         L"Set File Time",
+         STATE_SYSTEM_FOCUSABLE,
          STATE_SYSTEM_CHECKED | STATE_SYSTEM_UNAVAILABLE},
-        {"a ticked box of a group that is off", {}, IDC_CREATE_TIME, ROLE_SYSTEM_CHECKBUTTON, L"Create Time",
-         STATE_SYSTEM_CHECKED | STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_FOCUSABLE},
-        {"a push button", {}, IDC_APPLY, ROLE_SYSTEM_PUSHBUTTON, L"Apply Changes", STATE_SYSTEM_FOCUSABLE,
+        {"a ticked box of a group that is off",
+         {},
+         IDC_CREATE_TIME,
+         ROLE_SYSTEM_CHECKBUTTON,
+         L"Create Time",
+         STATE_SYSTEM_CHECKED | STATE_SYSTEM_UNAVAILABLE,
+         STATE_SYSTEM_FOCUSABLE},
+        {"a push button",
+         {},
+         IDC_APPLY,
+         ROLE_SYSTEM_PUSHBUTTON,
+         L"Apply Changes",
+         STATE_SYSTEM_FOCUSABLE,
          STATE_SYSTEM_UNAVAILABLE},
         {"a disabled push button", {}, IDC_UNDO, ROLE_SYSTEM_PUSHBUTTON, L"Undo Changes", STATE_SYSTEM_UNAVAILABLE, 0},
         {"the close button", {}, IDCANCEL, ROLE_SYSTEM_PUSHBUTTON, L"Close", 0, 0},
@@ -98,18 +116,28 @@ TEST_F(AccessibilityTest, EachKindOfControlReadsTrue) {
         {"a box ticked from outside: shown, and its group follows",
          [this] { ::SendMessageW(Item(IDC_SET_FILE_ATTRIBUTES), BM_SETCHECK, BST_CHECKED, 0); },
          IDC_SET_FILE_ATTRIBUTES, ROLE_SYSTEM_CHECKBUTTON, L"Set File Attributes", STATE_SYSTEM_CHECKED, 0},
-        {"a box of that group, now available", {}, IDC_ARCHIVE, ROLE_SYSTEM_CHECKBUTTON, L"Archive",
-         STATE_SYSTEM_FOCUSABLE, STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_CHECKED},
+        {"a box of that group, now available",
+         {},
+         IDC_ARCHIVE,
+         ROLE_SYSTEM_CHECKBUTTON,
+         L"Archive",
+         STATE_SYSTEM_FOCUSABLE,
+         STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_CHECKED},
         {"a box ticked by the reader's action, as a click",
          [this] {
              AccessibleOf(Item(IDC_SET_FILE_TIME))->accDoDefaultAction(Self());
              PumpMessages();
          },
          IDC_SET_FILE_TIME, ROLE_SYSTEM_CHECKBUTTON, L"Set File Time", STATE_SYSTEM_CHECKED, 0},
-        {"its group is on", {}, IDC_CREATE_TIME, ROLE_SYSTEM_CHECKBUTTON, L"Create Time",
-         STATE_SYSTEM_CHECKED | STATE_SYSTEM_FOCUSABLE, STATE_SYSTEM_UNAVAILABLE},
-        {"the maximize button of a window maximized another way", maximize, ID_CAPTION_MAXIMIZE,
-         ROLE_SYSTEM_PUSHBUTTON, L"Restore", 0, 0},
+        {"its group is on",
+         {},
+         IDC_CREATE_TIME,
+         ROLE_SYSTEM_CHECKBUTTON,
+         L"Create Time",
+         STATE_SYSTEM_CHECKED | STATE_SYSTEM_FOCUSABLE,
+         STATE_SYSTEM_UNAVAILABLE},
+        {"the maximize button of a window maximized another way", maximize, ID_CAPTION_MAXIMIZE, ROLE_SYSTEM_PUSHBUTTON,
+         L"Restore", 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);

@@ -25,7 +25,8 @@ struct NoticeCloser {
 
     static void CALLBACK Close(HWND, UINT, UINT_PTR id, DWORD) {
         const HWND box = FindOtherDialog(s_main);
-        if (!box) return;
+        if (!box)
+            return;
         ::KillTimer(nullptr, id);
         for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
             wchar_t text[512] = {};
@@ -63,7 +64,8 @@ bool SetTicks(const std::wstring& path, ULONGLONG access, ULONGLONG write) {
     const FILETIME a{static_cast<DWORD>(access), static_cast<DWORD>(access >> 32)};
     const FILETIME w{static_cast<DWORD>(write), static_cast<DWORD>(write >> 32)};
     const BOOL ok = handle != INVALID_HANDLE_VALUE && ::SetFileTime(handle, nullptr, &a, &w);
-    if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+    if (handle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(handle);
     return ok != FALSE;
 }
 
@@ -96,14 +98,16 @@ protected:
         ASSERT_TRUE(dlg->m_dtpTime.SetTime(time));
     }
     void TearDown() override {
-        for (const std::wstring& path : {first, second}) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        for (const std::wstring& path : {first, second})
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         MainDlgFixture::TearDown();
     }
     std::vector<std::wstring> OutputLines() const {
         std::vector<std::wstring> lines;
         std::wstringstream text(dlg->m_editOutput.GetWindowText());
         for (std::wstring line; std::getline(text, line);) {
-            if (!line.empty() && line.back() == L'\r') line.pop_back();
+            if (!line.empty() && line.back() == L'\r')
+                line.pop_back();
             lines.push_back(line);
         }
         return lines;
@@ -140,7 +144,8 @@ TEST_F(ApplyUndoTest, NoticesWhenThereIsNothingToDo) {
     Click(IDC_REMOVE_ALL);
     Click(IDC_APPLY);
     EXPECT_EQ(NoticeCloser::s_count, 1);
-    EXPECT_NE(NoticeCloser::s_seen.find(L"Please add files to the list using \"Add Files\" or \"Add Folder\" before press this button."),
+    EXPECT_NE(NoticeCloser::s_seen.find(
+                  L"Please add files to the list using \"Add Files\" or \"Add Folder\" before press this button."),
               std::wstring::npos);
 
     Drop({first});
@@ -148,9 +153,10 @@ TEST_F(ApplyUndoTest, NoticesWhenThereIsNothingToDo) {
     NoticeCloser::Arm(dlg->m_hWnd);
     Click(IDC_APPLY);
     EXPECT_EQ(NoticeCloser::s_count, 1);
-    EXPECT_NE(NoticeCloser::s_seen.find(L"Please check select \"Set File Time\", \"Set File Attributes\", or \"Set File "
-                                        L"Properties\" before press this button."),
-              std::wstring::npos);
+    EXPECT_NE(
+        NoticeCloser::s_seen.find(L"Please check select \"Set File Time\", \"Set File Attributes\", or \"Set File "
+                                  L"Properties\" before press this button."),
+        std::wstring::npos);
     EXPECT_EQ(dlg->m_editOutput.GetWindowText(), L"") << "a notice changes nothing";
     EXPECT_FALSE(dlg->m_btnUndo.IsWindowEnabled());
     EXPECT_TRUE(dlg->m_mapBackup.empty());
@@ -160,9 +166,12 @@ TEST_F(ApplyUndoTest, ApplyReportsSixLinesForTwoFilesAndThreeGroups) {
     ChooseAllGroups();
     Click(IDC_APPLY);
     const std::vector<std::wstring> expected = {
-        first + L" -- file time changed successfully!",        first + L" -- file attributes changed successfully!",
-        first + L" -- file properties changed successfully!",  second + L" -- file time changed successfully!",
-        second + L" -- file attributes changed successfully!", second + L" -- file properties changed successfully!",
+        first + L" -- file time changed successfully!",
+        first + L" -- file attributes changed successfully!",
+        first + L" -- file properties changed successfully!",
+        second + L" -- file time changed successfully!",
+        second + L" -- file attributes changed successfully!",
+        second + L" -- file properties changed successfully!",
         kSeparator,
     };
     EXPECT_EQ(OutputLines(), expected);
@@ -173,7 +182,8 @@ TEST_F(ApplyUndoTest, ApplyReportsSixLinesForTwoFilesAndThreeGroups) {
     for (const std::wstring& path : {first, second}) {
         SCOPED_TRACE(Narrow(path));
         EXPECT_EQ(WriteTicks(path), TicksOfSeconds(kNew));
-        EXPECT_EQ(::GetFileAttributesW(path.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
+        EXPECT_EQ(::GetFileAttributesW(path.c_str()),
+                  static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
         const PropertyValues values = Properties(path);
         EXPECT_EQ(values.at(L"Summary_Title"), L"Applied title");
         EXPECT_EQ(values.at(L"Summary_Author"), L"Applied author");
@@ -191,9 +201,12 @@ TEST_F(ApplyUndoTest, UndoRestoresEverythingEvenForAFileTheApplyMadeReadOnly) {
 
     Click(IDC_UNDO);
     const std::vector<std::wstring> expected = {
-        first + L" -- file time rollback successfully!",        first + L" -- file attributes rollback successfully!",
-        first + L" -- file properties rollback successfully!",  second + L" -- file time rollback successfully!",
-        second + L" -- file attributes rollback successfully!", second + L" -- file properties rollback successfully!",
+        first + L" -- file time rollback successfully!",
+        first + L" -- file attributes rollback successfully!",
+        first + L" -- file properties rollback successfully!",
+        second + L" -- file time rollback successfully!",
+        second + L" -- file attributes rollback successfully!",
+        second + L" -- file properties rollback successfully!",
         kSeparator,
     };
     EXPECT_EQ(OutputLines(), expected);
@@ -276,14 +289,16 @@ TEST_F(ApplyUndoTest, UndoIgnoresTheBoxesChangedSinceTheApply) {
     Click(IDC_SET_FILE_TIME);        // on, but nothing of it was saved
     dlg->m_editOutput.SetWindowText(L"");
     Click(IDC_UNDO);
-    EXPECT_EQ(OutputLines(), (std::vector<std::wstring>{first + L" -- file attributes rollback successfully!",
-                                                        second + L" -- file attributes rollback successfully!", kSeparator}));
+    EXPECT_EQ(OutputLines(),
+              (std::vector<std::wstring>{first + L" -- file attributes rollback successfully!",
+                                         second + L" -- file attributes rollback successfully!", kSeparator}));
 }
 
 TEST_F(ApplyUndoTest, TheOutputPaneShowsItsLastLineAtTheTop) {
     Click(IDC_SET_FILE_ATTRIBUTES);
     Click(IDC_ARCHIVE);
-    for (int pass = 0; pass < 3; ++pass) Click(IDC_APPLY);
+    for (int pass = 0; pass < 3; ++pass)
+        Click(IDC_APPLY);
     const int lines = dlg->m_editOutput.GetLineCount();
     EXPECT_EQ(OutputLines().size(), 9u) << Narrow(dlg->m_editOutput.GetWindowText());
     EXPECT_EQ(lines, 10) << "three passes of three lines and the empty line after the last break";
@@ -410,7 +425,11 @@ TEST_F(ApplyUndoPermissions, ReadOnlyFilesAndFoldersThroughApplyAndUndo) {
         {"only properties: the file stays read-only", A | R, false, {}, true, A | R},
         {"the choice clears read-only: properties and times still go in", A | R, true, {&dlg->m_chkArchive}, true, A},
         {"Hidden and ReadOnly chosen together", A, true, {&dlg->m_chkHidden, &dlg->m_chkReadOnly}, true, A | H | R},
-        {"made read-only, hidden and system cleared", A | H | S, true, {&dlg->m_chkArchive, &dlg->m_chkReadOnly}, false,
+        {"made read-only, hidden and system cleared",
+         A | H | S,
+         true,
+         {&dlg->m_chkArchive, &dlg->m_chkReadOnly},
+         false,
          A | R},
         {"only times on a hidden read-only file", A | H | R, true, {}, false, A | H | R},
     };
@@ -418,7 +437,8 @@ TEST_F(ApplyUndoPermissions, ReadOnlyFilesAndFoldersThroughApplyAndUndo) {
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     Click(IDC_REMOVE_ALL);
     Drop({first, folder});
-    const std::vector<CMacCheckBox*> boxes = {&dlg->m_chkArchive, &dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem};
+    const std::vector<CMacCheckBox*> boxes = {&dlg->m_chkArchive, &dlg->m_chkReadOnly, &dlg->m_chkHidden,
+                                              &dlg->m_chkSystem};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ASSERT_TRUE(::SetFileAttributesW(first.c_str(), c.before & ~R));  // hidden and system first
@@ -427,7 +447,8 @@ TEST_F(ApplyUndoPermissions, ReadOnlyFilesAndFoldersThroughApplyAndUndo) {
         ASSERT_EQ(::GetFileAttributesW(first.c_str()), c.before);
         dlg->m_chkSetFileTime.SetChecked(c.times);
         dlg->m_chkSetFileAttributes.SetChecked(!c.chosen.empty());
-        for (CMacCheckBox* box : boxes) box->SetChecked(std::count(c.chosen.begin(), c.chosen.end(), box) ? TRUE : FALSE);
+        for (CMacCheckBox* box : boxes)
+            box->SetChecked(std::count(c.chosen.begin(), c.chosen.end(), box) ? TRUE : FALSE);
         dlg->m_chkOtherProperties.SetChecked(c.properties);
         dlg->m_mapPropertyValues = {{L"Summary_Title", L"Applied title"}};
 
@@ -441,17 +462,20 @@ TEST_F(ApplyUndoPermissions, ReadOnlyFilesAndFoldersThroughApplyAndUndo) {
                 const auto line = [&](const wchar_t* group, bool ok) {
                     lines.push_back(path + L" -- file " + group + (ok ? succeeded : failed));
                 };
-                if (c.times) line(L"time", true);
-                if (!c.chosen.empty()) line(L"attributes", !isFolder || folderWordHolds);
-                if (c.properties) line(L"properties", !isFolder);
+                if (c.times)
+                    line(L"time", true);
+                if (!c.chosen.empty())
+                    line(L"attributes", !isFolder || folderWordHolds);
+                if (c.properties)
+                    line(L"properties", !isFolder);
             }
             lines.push_back(kSeparator);
             return lines;
         };
         dlg->m_editOutput.SetWindowText(L"");
         Click(IDC_APPLY);
-        EXPECT_EQ(OutputLines(),
-                  expectedLines(L" changed successfully!", L" change failed.", !(readOnlyChosen && RunningUnderWine())));
+        EXPECT_EQ(OutputLines(), expectedLines(L" changed successfully!", L" change failed.",
+                                               !(readOnlyChosen && RunningUnderWine())));
         EXPECT_EQ(::GetFileAttributesW(first.c_str()), c.after);
         EXPECT_EQ(WriteTicks(first) == TicksOfSeconds(kNew), c.times);
         EXPECT_EQ(Properties(first).at(L"Summary_Title"), c.properties ? L"Applied title" : L"First title");
@@ -487,7 +511,8 @@ TEST_F(ApplyUndoTest, APassPastTheDelayShowsThePleaseWaitWindowAndChangesNothing
         const int shownBefore = CLongWorkProgress::WindowsShown();
         Outcome outcome;
         // Undo's refresh loads the selected file's restored state into the boxes and the editor.
-        if (!dlg->m_chkReadOnly.IsChecked()) Click(IDC_READ_ONLY);
+        if (!dlg->m_chkReadOnly.IsChecked())
+            Click(IDC_READ_ONLY);
         dlg->m_mapPropertyValues[L"Summary_Title"] = L"Applied title";
         dlg->m_mapPropertyValues[L"Summary_Author"] = L"Applied author";
         Click(IDC_APPLY);
@@ -531,7 +556,8 @@ TEST_F(ApplyUndoTest, AnAllocationFailureLeavesEveryChangeUndoable) {
     const auto logged = [] {
         const std::string log = ReadTestFile(GetErrorLogPath());
         std::size_t count = 0;
-        for (std::size_t at = log.find("Out of memory"); at != std::string::npos; at = log.find("Out of memory", at + 1))
+        for (std::size_t at = log.find("Out of memory"); at != std::string::npos;
+             at = log.find("Out of memory", at + 1))
             ++count;
         return count;
     };
@@ -560,14 +586,15 @@ TEST_F(ApplyUndoTest, AnAllocationFailureLeavesEveryChangeUndoable) {
         double share;  // of the pass's allocations made before the failing one
     };
     const Case cases[] = {
-        {"Apply: first allocation", false, 0.0},   {"Apply: a third in", false, 0.33},
-        {"Apply: two thirds in", false, 0.66},     {"Apply: near the end", false, 0.95},
-        {"Undo: first allocation", true, 0.0},     {"Undo: halfway", true, 0.5},
+        {"Apply: first allocation", false, 0.0}, {"Apply: a third in", false, 0.33},
+        {"Apply: two thirds in", false, 0.66},   {"Apply: near the end", false, 0.95},
+        {"Undo: first allocation", true, 0.0},   {"Undo: halfway", true, 0.5},
         {"Undo: near the end", true, 0.95},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        if (c.inUndo) dlg->OnApplyChanges();
+        if (c.inUndo)
+            dlg->OnApplyChanges();
         dlg->m_editOutput.SetWindowText(L"");
         const std::size_t loggedBefore = logged();
         const long total = c.inUndo ? undoAllocations : applyAllocations;
@@ -583,7 +610,8 @@ TEST_F(ApplyUndoTest, AnAllocationFailureLeavesEveryChangeUndoable) {
         const bool whole = OutputLines().size() == 7 && OutputLines().back() == kSeparator;
         EXPECT_TRUE(reported || (c.share > 0.9 && whole)) << Narrow(text);
         EXPECT_EQ(logged(), loggedBefore + (reported ? 1 : 0));
-        for (int undo = 0; undo < 2 && dlg->m_btnUndo.IsWindowEnabled(); ++undo) dlg->OnUndoChanges();
+        for (int undo = 0; undo < 2 && dlg->m_btnUndo.IsWindowEnabled(); ++undo)
+            dlg->OnUndoChanges();
         EXPECT_FALSE(dlg->m_btnUndo.IsWindowEnabled());
         EXPECT_EQ(stateOf(first), before[0]);
         EXPECT_EQ(stateOf(second), before[1]);

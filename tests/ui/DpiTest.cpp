@@ -28,8 +28,12 @@ double At(int length96, int dpi) {
     return length96 * dpi / 96.0;
 }
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+int Width(const RECT& r) {
+    return r.right - r.left;
+}
+int Height(const RECT& r) {
+    return r.bottom - r.top;
+}
 
 RECT RectInParent(HWND child) {
     RECT rect{};
@@ -90,11 +94,33 @@ TEST_F(DpiMainWindow, FirstStartAndSkinFollowTheScreenDpi) {
 }
 
 TEST_F(DpiMainWindow, EveryLabelFitsItsControl) {
-    for (int id : {IDC_SUB_DIR, IDC_INCLUDE_PATH, IDC_PATH_ONLY, IDC_CASE_SENSITIVE, IDC_EXCLUSIVE,
-                   IDC_SET_FILE_TIME, IDC_CREATE_TIME, IDC_MODIFY_TIME, IDC_ACCESS_TIME, IDC_SET_FILE_ATTRIBUTES,
-                   IDC_ARCHIVE, IDC_READ_ONLY, IDC_HIDDEN, IDC_SYSTEM, IDC_OTHER_PROPERTIES, IDC_NOT_CONTENT_INDEXED,
-                   IDC_OFFLINE, IDC_TEMPORARY, IDC_NORMAL, IDC_ADD_FOLDER, IDC_ADD_FILES, IDC_APPLY, IDC_UNDO,
-                   IDC_SELECT_ALL, IDC_REVERT_SEL, IDC_REMOVE, IDC_REMOVE_ALL}) {
+    for (int id : {IDC_SUB_DIR,
+                   IDC_INCLUDE_PATH,
+                   IDC_PATH_ONLY,
+                   IDC_CASE_SENSITIVE,
+                   IDC_EXCLUSIVE,
+                   IDC_SET_FILE_TIME,
+                   IDC_CREATE_TIME,
+                   IDC_MODIFY_TIME,
+                   IDC_ACCESS_TIME,
+                   IDC_SET_FILE_ATTRIBUTES,
+                   IDC_ARCHIVE,
+                   IDC_READ_ONLY,
+                   IDC_HIDDEN,
+                   IDC_SYSTEM,
+                   IDC_OTHER_PROPERTIES,
+                   IDC_NOT_CONTENT_INDEXED,
+                   IDC_OFFLINE,
+                   IDC_TEMPORARY,
+                   IDC_NORMAL,
+                   IDC_ADD_FOLDER,
+                   IDC_ADD_FILES,
+                   IDC_APPLY,
+                   IDC_UNDO,
+                   IDC_SELECT_ALL,
+                   IDC_REVERT_SEL,
+                   IDC_REMOVE,
+                   IDC_REMOVE_ALL}) {
         const HWND control = Item(id);
         ASSERT_NE(control, nullptr) << id;
         wchar_t text[128]{};
@@ -106,7 +132,8 @@ TEST_F(DpiMainWindow, EveryLabelFitsItsControl) {
         ::SelectObject(dc, old);
         ::ReleaseDC(control, dc);
         // The text takes more than its own width: a box or an icon is drawn beside it.
-        EXPECT_GT(Width(RectInParent(control)), extent.cx + 12) << "label cut: " << std::string(text, text + wcslen(text));
+        EXPECT_GT(Width(RectInParent(control)), extent.cx + 12)
+            << "label cut: " << std::string(text, text + wcslen(text));
     }
 }
 
@@ -141,8 +168,8 @@ TEST(DpiDrawing, TheTickIsDrawnAtTheScaledSize) {
     CWnd parent;
     ASSERT_TRUE(parent.CreateEx(0, CWnd::RegisterPlainClass(), L"parent", WS_POPUP, RECT{0, 0, 200, 100}, nullptr, 0));
     CMacCheckBox box;
-    ASSERT_TRUE(box.CreateEx(0, L"Button", L"", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, RECT{0, 0, 60, 60},
-                             parent.m_hWnd, 1));
+    ASSERT_TRUE(
+        box.CreateEx(0, L"Button", L"", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, RECT{0, 0, 60, 60}, parent.m_hWnd, 1));
     box.ApplyTheme(10);
     box.SetChecked(TRUE);
     struct Ink {
@@ -162,8 +189,9 @@ TEST(DpiDrawing, TheTickIsDrawnAtTheScaledSize) {
         for (int y = 0; y < 60; ++y) {
             for (int x = 0; x < 60; ++x) {
                 if (canvas.Pixel(x, y) == box.m_clrFrame) {
-                    ink.bounds = RECT{std::min<LONG>(ink.bounds.left, x), std::min<LONG>(ink.bounds.top, y),
-                                      std::max<LONG>(ink.bounds.right, x + 1), std::max<LONG>(ink.bounds.bottom, y + 1)};
+                    ink.bounds =
+                        RECT{std::min<LONG>(ink.bounds.left, x), std::min<LONG>(ink.bounds.top, y),
+                             std::max<LONG>(ink.bounds.right, x + 1), std::max<LONG>(ink.bounds.bottom, y + 1)};
                     ++ink.count;
                 }
             }

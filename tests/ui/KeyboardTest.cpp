@@ -154,8 +154,16 @@ TEST_F(KeyboardTest, TheWorkedExampleWithKeysAlone) {
          [&] {
              SYSTEMTIME now{};
              dlg->m_dtpDate.GetTime(now);
-             EXPECT_NE(Ticks([&] { FILETIME t{}; ::SystemTimeToFileTime(&now, &t); return t; }()),
-                       Ticks([&] { FILETIME t{}; ::SystemTimeToFileTime(&dateBefore, &t); return t; }()));
+             EXPECT_NE(Ticks([&] {
+                           FILETIME t{};
+                           ::SystemTimeToFileTime(&now, &t);
+                           return t;
+                       }()),
+                       Ticks([&] {
+                           FILETIME t{};
+                           ::SystemTimeToFileTime(&dateBefore, &t);
+                           return t;
+                       }()));
          }},
         {"Tab to Create Time", VK_TAB, 2, IDC_CREATE_TIME, {}},
         {"Down moves within the time group", VK_DOWN, 2, IDC_ACCESS_TIME, {}},
@@ -163,8 +171,7 @@ TEST_F(KeyboardTest, TheWorkedExampleWithKeysAlone) {
          [&] { EXPECT_FALSE(dlg->m_chkAccessTime.IsChecked()); }},
         {"Down goes round the group, never into the title bar", VK_DOWN, 1, IDC_SET_FILE_TIME, {}},
         {"Tab past the disabled attributes and on round the window to Apply", VK_TAB, 16, IDC_APPLY, {}},
-        {"Enter presses Apply", VK_RETURN, 1, IDC_APPLY,
-         [&] { EXPECT_TRUE(enabled(IDC_UNDO)) << "a pass was made"; }},
+        {"Enter presses Apply", VK_RETURN, 1, IDC_APPLY, [&] { EXPECT_TRUE(enabled(IDC_UNDO)) << "a pass was made"; }},
     };
     for (const Step& step : walk) {
         SCOPED_TRACE(step.label);
@@ -205,21 +212,22 @@ TEST_F(KeyboardTest, TheWorkedExampleWithKeysAlone) {
 TEST_F(KeyboardTest, F10AndAltOpenTheMenus) {
     struct Case {
         const char* label;
-        UINT key;       // F10 or Alt, pressed and released
+        UINT key;  // F10 or Alt, pressed and released
         std::vector<UINT> inMenu;
-        int theme;      // the theme afterwards
+        int theme;        // the theme afterwards
         bool systemMenu;  // the window's own menu, else the help and theme menus
     };
     const Case cases[] = {
         // The menus open with their first entry ("Help") selected.
-        {"F10, the theme menu, Light Pink", VK_F10,
-         {VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN,
-          VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
-         13, false},
+        {"F10, the theme menu, Light Pink",
+         VK_F10,
+         {VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN,
+          VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
+         13,
+         false},
         {"Alt alone, the theme menu, its first theme", VK_MENU, {VK_DOWN, VK_RIGHT, VK_RETURN}, 0, false},
         {"F10, then Escape twice: nothing chosen", VK_F10, {VK_DOWN, VK_RIGHT, VK_ESCAPE, VK_ESCAPE}, 0, false},
-        {"Alt+Space: the window's own menu, left with Escape", VK_SPACE, {VK_ESCAPE, VK_ESCAPE}, 0,
-         true},
+        {"Alt+Space: the window's own menu, left with Escape", VK_SPACE, {VK_ESCAPE, VK_ESCAPE}, 0, true},
     };
     const HHOOK watch = ::SetWindowsHookExW(WH_CALLWNDPROC, LaterKeys::Watch, nullptr, ::GetCurrentThreadId());
     for (const Case& c : cases) {

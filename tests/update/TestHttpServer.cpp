@@ -15,8 +15,7 @@ TestHttpServer::TestHttpServer() {
     int size = sizeof address;
     if (m_listener == INVALID_SOCKET ||
         ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listener, 8) != 0 ||
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        ::listen(m_listener, 8) != 0 || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         return;
     }
     m_port = ntohs(address.sin_port);
@@ -95,9 +94,9 @@ void TestHttpServer::Answer(SOCKET client) {
             body = "<html><head><title>404 Not Found</title></head><body>Nothing here.</body></html>\n";
         }
     }
-    const std::string reply = "HTTP/1.0 " + status + "\r\nContent-Type: " + type + "\r\nContent-Length: " +
-                              std::to_string(body.size()) + "\r\nCache-Control: no-store\r\nConnection: close\r\n" + extra + "\r\n" +
-                              body;
+    const std::string reply = "HTTP/1.0 " + status + "\r\nContent-Type: " + type +
+                              "\r\nContent-Length: " + std::to_string(body.size()) +
+                              "\r\nCache-Control: no-store\r\nConnection: close\r\n" + extra + "\r\n" + body;
     size_t sent = 0;
     while (sent < reply.size()) {
         const int count = ::send(client, reply.data() + sent, static_cast<int>(reply.size() - sent), 0);

@@ -46,8 +46,9 @@ std::vector<std::wstring> g_launched;
 SwapAttempts g_swap;
 bool RecordLaunch(const std::wstring& path) {
     g_launched.push_back(path);
-    const HANDLE writer = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE writer =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
     g_swap.bWritten = writer != INVALID_HANDLE_VALUE;
     if (g_swap.bWritten) {
         ::CloseHandle(writer);
@@ -151,12 +152,16 @@ TEST_F(UpdateCheckerTest, WhatEachServerVersionShows) {
     };
     const Case cases[] = {
         {"next hundredth", "3.02", kQuestion302, true},
-        {"one tenth", "3.1", L"A new version 3.1 is available, do you want to update your Quillmark now? (the current "
-                             L"running Quillmark will be closed.)", true},
+        {"one tenth", "3.1",
+         L"A new version 3.1 is available, do you want to update your Quillmark now? (the current "
+         L"running Quillmark will be closed.)",
+         true},
         {"the same version", "3.01", kLatestNotice, false},
         {"the same version and a line break", "3.01\r\n", kLatestNotice, false},
-        {"major version 10", "10.0", L"A new version 10.0 is available, do you want to update your Quillmark now? "
-                                     L"(the current running Quillmark will be closed.)", true},
+        {"major version 10", "10.0",
+         L"A new version 10.0 is available, do you want to update your Quillmark now? "
+         L"(the current running Quillmark will be closed.)",
+         true},
         {"ten characters", "0123456789", kLocalConnectionNotice, false},
         {"missing file", std::nullopt, kLocalConnectionNotice, false},
     };
@@ -298,8 +303,9 @@ TEST_F(UpdateCheckerTest, ARedirectAwayFromHttpsIsRefused) {
     const size_t logBefore = LogText().size();
 
     EXPECT_EQ(Check(true, L"Redirected", {true}),
-              (std::vector<std::wstring>{kQuestion302, L"The server sent the download of the new version to an address "
-                                                       L"that is not secure (not HTTPS). Nothing was downloaded or run."}));
+              (std::vector<std::wstring>{kQuestion302,
+                                         L"The server sent the download of the new version to an address "
+                                         L"that is not secure (not HTTPS). Nothing was downloaded or run."}));
     EXPECT_EQ(Check(true, L"Sent", {true}), std::vector<std::wstring>{kLocalConnectionNotice}) << "the version file";
     for (const std::string& path : server.requests()) {
         EXPECT_NE(path.substr(0, 7), "/plain/") << "the redirect was followed";
@@ -388,7 +394,8 @@ TEST(InstallerCheckTest, OnlyTheTrustedKeysSignatureIsAccepted) {
     EXPECT_TRUE(ReadTrustedKeys(noKeys).empty());
     for (const Case& c : cases) {
         const std::wstring path = GetModuleFolder() + c.file;
-        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        const HANDLE file =
+            ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE) << c.label;
         const bool bits64 = (sizeof(void*) == 8) != c.otherWordSize;
         const OfferedInstaller offer{c.offeredVersion, L"Quillmark-" + std::wstring(c.offeredVersion) +

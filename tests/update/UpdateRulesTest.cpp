@@ -71,8 +71,8 @@ TEST(UpdateRulesTest, BuildsTheEndpointsFromTheVendorOrAnOverride) {
         {"local server with a port", L"http://127.0.0.1:8080/", L"3.1", L"http://127.0.0.1:8080/",
          L"http://127.0.0.1:8080/download/Quillmark-3.1-setup.exe",
          L"http://127.0.0.1:8080/download/Quillmark-3.1-x64-setup.exe", L"127.0.0.1"},
-        {"mirror without final slash", L"HTTPS://mirror.example.org/quill", L"10.0", L"HTTPS://mirror.example.org/quill/",
-         L"HTTPS://mirror.example.org/quill/download/Quillmark-10.0-setup.exe",
+        {"mirror without final slash", L"HTTPS://mirror.example.org/quill", L"10.0",
+         L"HTTPS://mirror.example.org/quill/", L"HTTPS://mirror.example.org/quill/download/Quillmark-10.0-setup.exe",
          L"HTTPS://mirror.example.org/quill/download/Quillmark-10.0-x64-setup.exe", L"mirror.example.org"},
         {"version text with a line break and spaces", L"", L" 3.02\r\n", L"https://www.larkwell.com/",
          L"https://www.larkwell.com/download/Quillmark-3.02-setup.exe",
@@ -131,9 +131,9 @@ TEST(UpdateRulesTest, DownloadPercentFollowsTheBytes) {
         std::optional<int> expected;
     };
     const Case cases[] = {
-        {0, 0, std::nullopt},       {8192, 0, std::nullopt}, {0, 1048576, 0},   {8192, 1048576, 0},
-        {524288, 1048576, 50},      {1048575, 1048576, 99},  {1048576, 1048576, 100},
-        {4294967295u, 4294967295u, 100}, {200, 100, 100},
+        {0, 0, std::nullopt},    {8192, 0, std::nullopt},         {0, 1048576, 0},
+        {8192, 1048576, 0},      {524288, 1048576, 50},           {1048575, 1048576, 99},
+        {1048576, 1048576, 100}, {4294967295u, 4294967295u, 100}, {200, 100, 100},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DownloadPercent(c.progress, c.maximum), c.expected) << c.progress << "/" << c.maximum;

@@ -84,15 +84,15 @@ bool IsCheckBox(HWND hwnd) {
     }
     const LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
     switch (style & BS_TYPEMASK) {
-    case BS_CHECKBOX:
-    case BS_AUTOCHECKBOX:
-    case BS_3STATE:
-    case BS_AUTO3STATE:
-        return true;
-    case BS_OWNERDRAW:
-        return (style & BS_FLAT) == 0;
-    default:
-        return false;
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+            return true;
+        case BS_OWNERDRAW:
+            return (style & BS_FLAT) == 0;
+        default:
+            return false;
     }
 }
 
@@ -286,7 +286,8 @@ int Run(const std::wstring& command, const std::wstring& argument, const std::ve
         if (!Send(main, WM_COMMAND, ID_THEME_FIRST + theme, 0, nullptr)) {
             return 1;
         }
-        ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ::RedrawWindow(main, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         return 0;
     }
     if (command == L"drop") {
@@ -392,14 +393,16 @@ int Run(const std::wstring& command, const std::wstring& argument, const std::ve
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: quill_probe checks|close|wait-question|tick|answer yes|no|wait-main|"
-                              L"wait-gone [question]|theme N|drop PATH...|rows|click TEXT|tab-to TEXT|wait-output TEXT\n");
+        std::fwprintf(stderr,
+                      L"usage: quill_probe checks|close|wait-question|tick|answer yes|no|wait-main|"
+                      L"wait-gone [question]|theme N|drop PATH...|rows|click TEXT|tab-to TEXT|wait-output TEXT\n");
         return 2;
     }
     const std::vector<std::wstring> more(argv + (argc > 3 ? 3 : argc), argv + argc);
     const int code = Run(argv[1], argc > 2 ? argv[2] : L"", more);
     if (code == 2) {
-        std::fwprintf(stderr, L"quill_probe: unknown command or argument: %ls %ls\n", argv[1], argc > 2 ? argv[2] : L"");
+        std::fwprintf(stderr, L"quill_probe: unknown command or argument: %ls %ls\n", argv[1],
+                      argc > 2 ? argv[2] : L"");
     }
     std::fflush(stdout);
     return code;

@@ -1,8 +1,8 @@
 // Asks a built program's update whether it would run a file: the keys are read from the
 // program's own resources and the file is checked by the update's own code.
 //   quill_trustcheck PROGRAM.exe FILE.exe VERSION
-// FILE stands for the installer of VERSION offered under FILE's name. Prints the verdict; exit code 0 when the program would run the file, 1 when it refuses it,
-// 2 when the program or the file cannot be read.
+// FILE stands for the installer of VERSION offered under FILE's name. Prints the verdict; exit code 0 when the program
+// would run the file, 1 when it refuses it, 2 when the program or the file cannot be read.
 #include "update/InstallerSignature.h"
 
 #include <cstdio>
@@ -11,12 +11,18 @@ namespace {
 
 const char* VerdictName(InstallerVerdict verdict) {
     switch (verdict) {
-    case InstallerVerdict::Accepted: return "accepted";
-    case InstallerVerdict::NoTrustedKey: return "refused: the program trusts no key";
-    case InstallerVerdict::BadSignature: return "refused: no valid signature";
-    case InstallerVerdict::OtherSigner: return "refused: signed by a key the program does not trust";
-    case InstallerVerdict::NotAnInstaller: return "refused: not the installer";
-    case InstallerVerdict::OtherVersion: return "refused: not the installer of that version";
+        case InstallerVerdict::Accepted:
+            return "accepted";
+        case InstallerVerdict::NoTrustedKey:
+            return "refused: the program trusts no key";
+        case InstallerVerdict::BadSignature:
+            return "refused: no valid signature";
+        case InstallerVerdict::OtherSigner:
+            return "refused: signed by a key the program does not trust";
+        case InstallerVerdict::NotAnInstaller:
+            return "refused: not the installer";
+        case InstallerVerdict::OtherVersion:
+            return "refused: not the installer of that version";
     }
     return "refused";
 }
