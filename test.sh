@@ -49,7 +49,9 @@ step "portable tests (native)"
 ctest --preset native-asan --timeout 120 -j2 || status=1
 tools/check-links.sh || status=1   # every relative link in the Markdown files names a file that exists
 tools/check-layers.sh || status=1  # no include in src/ reaches up a layer
-step "shell scripts (shellcheck, warnings and errors)"
+step "the code's layout (.clang-format) and shell scripts (shellcheck, warnings and errors)"
+# shellcheck disable=SC2046 # one word per file: no file name holds a space
+clang-format --dry-run -Werror $(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'tools/*.cpp' 'tools/*.h') || status=1
 # shellcheck disable=SC2046 # one word per script: no script name holds a space
 shellcheck -S warning $(git ls-files '*.sh') .ci/run || status=1
 step "fuzzing the readers of files and texts from outside (libFuzzer, 20 s each)"

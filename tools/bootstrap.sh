@@ -10,7 +10,7 @@ set -uo pipefail
 
 packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-i686
-  cmake ninja-build make g++ googletest clang libclang-rt-14-dev shellcheck
+  cmake ninja-build make g++ googletest clang libclang-rt-14-dev shellcheck clang-format
   wine wine64 wine32:i386 fonts-wine
   xvfb x11-apps x11-utils imagemagick
   python3 python3-olefile attr libgsf-bin
