@@ -159,6 +159,23 @@ bool MakeCompoundFile(const std::wstring& path, const char* title, long pageCoun
     return ok;
 }
 
+SYSTEMTIME MakeSystemTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD milliseconds) {
+    SYSTEMTIME fields{};
+    fields.wYear = year;
+    fields.wMonth = month;
+    fields.wDay = day;
+    fields.wHour = hour;
+    fields.wMinute = minute;
+    fields.wSecond = second;
+    fields.wMilliseconds = milliseconds;
+    return fields;
+}
+
+unsigned long long TicksOfSystemTime(const SYSTEMTIME& fields) {
+    FILETIME time{};
+    return ::SystemTimeToFileTime(&fields, &time) ? Ticks(time) : 0;
+}
+
 unsigned long long Ticks(const FILETIME& time) {
     return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }

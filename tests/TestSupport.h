@@ -49,6 +49,12 @@ HWND FindOtherDialog(HWND except);
 // `pageCount` is not negative, a page count too.
 bool MakeCompoundFile(const std::wstring& path, const char* title = nullptr, long pageCount = -1);
 
+// Calendar fields as the platform's system-time record (month 1 to 12).
+SYSTEMTIME MakeSystemTime(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0,
+                          WORD milliseconds = 0);
+// The file-time ticks of a system-time record; 0 when it is no time.
+unsigned long long TicksOfSystemTime(const SYSTEMTIME& fields);
+
 // File-time ticks of a FILETIME, and of whole seconds since 1970.
 unsigned long long Ticks(const FILETIME& time);
 unsigned long long TicksOfSeconds(long long secondsSince1970);

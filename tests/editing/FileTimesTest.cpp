@@ -45,19 +45,9 @@ protected:
         ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
         SetRawTimes(file, kOldAccess, kOldWrite);
         SetRawTimes(folder, kOldAccess, kOldWrite);
-        SYSTEMTIME date{};
-        date.wYear = 2015;
-        date.wMonth = 3;
-        date.wDay = 4;
-        date.wHour = 23;  // the date picker's own time of day plays no part
-        SYSTEMTIME time{};
-        time.wYear = 2020;  // nor the time picker's date
-        time.wMonth = 1;
-        time.wDay = 1;
-        time.wHour = 5;
-        time.wMinute = 6;
-        time.wSecond = 7;
-        time.wMilliseconds = 890;
+        // The date picker's own time of day plays no part, nor the time picker's date.
+        const SYSTEMTIME date = MakeSystemTime(2015, 3, 4, 23);
+        const SYSTEMTIME time = MakeSystemTime(2020, 1, 1, 5, 6, 7, 890);
         ASSERT_TRUE(dlg->m_dtpDate.SetTime(date));
         ASSERT_TRUE(dlg->m_dtpTime.SetTime(time));
         dlg->m_chkSetFileTime.SetChecked(TRUE);
@@ -75,10 +65,7 @@ protected:
 
 TEST_F(FileTimesTest, TheNewTimeTakesTheDateFromOnePickerAndTheClockFromTheOther) {
     EXPECT_EQ(dlg->ComposeNewTime(), std::optional<TimeSeconds>(kChosen));
-    SYSTEMTIME early{};
-    early.wYear = 1899;
-    early.wMonth = 12;
-    early.wDay = 31;
+    const SYSTEMTIME early = MakeSystemTime(1899, 12, 31);
     ASSERT_TRUE(dlg->m_dtpDate.SetTime(early));
     EXPECT_FALSE(dlg->ComposeNewTime().has_value()) << "a date the program cannot write is refused";
     Kinds(true, true, true);

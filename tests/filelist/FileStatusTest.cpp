@@ -17,16 +17,6 @@ FILETIME FromTicks(ULONGLONG ticks) {
 ULONGLONG ToTicks(const FILETIME& time) {
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
-ULONGLONG TicksOfFields(WORD year, WORD month, WORD day) {
-    SYSTEMTIME system{};
-    system.wYear = year;
-    system.wMonth = month;
-    system.wDay = day;
-    FILETIME time{};
-    ::SystemTimeToFileTime(&system, &time);
-    return ToTicks(time);
-}
-
 bool SetTimes(const std::wstring& path, const FILETIME* access, const FILETIME* write) {
     HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -145,7 +135,7 @@ TEST(LocalTimeRuleTest, YearsBefore1900GiveNoTime) {
 }
 
 TEST_F(FileStatusTest, TimesThatCannotBeHeldAreMarkedAndLeftAlone) {
-    const ULONGLONG sixties = TicksOfFields(1960, 6, 1);
+    const ULONGLONG sixties = TicksOfSystemTime(MakeSystemTime(1960, 6, 1));
     const struct {
         const char* label;
         bool writeIsOld;

@@ -83,17 +83,8 @@ protected:
             ASSERT_TRUE(WriteFileStatus(path, old));
         }
         Drop({first, second});
-        SYSTEMTIME date{};
-        date.wYear = 2015;
-        date.wMonth = 3;
-        date.wDay = 4;
-        SYSTEMTIME time{};
-        time.wYear = 2015;
-        time.wMonth = 3;
-        time.wDay = 4;
-        time.wHour = 5;
-        time.wMinute = 6;
-        time.wSecond = 7;
+        const SYSTEMTIME date = MakeSystemTime(2015, 3, 4);
+        const SYSTEMTIME time = MakeSystemTime(2015, 3, 4, 5, 6, 7);
         ASSERT_TRUE(dlg->m_dtpDate.SetTime(date));
         ASSERT_TRUE(dlg->m_dtpTime.SetTime(time));
     }

@@ -154,16 +154,7 @@ TEST_F(KeyboardTest, TheWorkedExampleWithKeysAlone) {
          [&] {
              SYSTEMTIME now{};
              dlg->m_dtpDate.GetTime(now);
-             EXPECT_NE(Ticks([&] {
-                           FILETIME t{};
-                           ::SystemTimeToFileTime(&now, &t);
-                           return t;
-                       }()),
-                       Ticks([&] {
-                           FILETIME t{};
-                           ::SystemTimeToFileTime(&dateBefore, &t);
-                           return t;
-                       }()));
+             EXPECT_NE(TicksOfSystemTime(now), TicksOfSystemTime(dateBefore));
          }},
         {"Tab to Create Time", VK_TAB, 2, IDC_CREATE_TIME, {}},
         {"Down moves within the time group", VK_DOWN, 2, IDC_ACCESS_TIME, {}},
