@@ -86,16 +86,7 @@ Times MeasureOurs(const std::wstring& folder, const std::vector<std::wstring>& f
     if (dlg->m_listFiles.GetItemCount() != rows) {
         Fail("the list does not show the folder and its files");
     }
-    dlg->m_chkSetFileTime.SetChecked(TRUE);
-    dlg->m_chkCreateTime.SetChecked(TRUE);
-    dlg->m_chkModifyTime.SetChecked(TRUE);
-    dlg->m_chkAccessTime.SetChecked(TRUE);
-    dlg->m_chkSetFileAttributes.SetChecked(TRUE);
-    for (CMacCheckBox* box : {&dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem, &dlg->m_chkTemporary,
-                              &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed, &dlg->m_chkNormal}) {
-        box->SetChecked(FALSE);
-    }
-    dlg->m_chkArchive.SetChecked(TRUE);
+    ChooseAllTimesAndArchiveOnly(*dlg);
     dlg->m_chkOtherProperties.SetChecked(FALSE);
     const SYSTEMTIME local = ChosenLocalTime();
     if (!dlg->m_dtpDate.SetTime(local) || !dlg->m_dtpTime.SetTime(local)) {

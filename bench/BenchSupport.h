@@ -3,6 +3,7 @@
 // up as Quillmark sets itself up. Each benchmark names itself in g_benchName for its messages.
 #pragma once
 
+#include "app/MainDlg.h"
 #include "framework/WinApp.h"
 
 #include <windows.h>
@@ -234,6 +235,21 @@ inline ULONGLONG LastWriteTicks(const std::wstring& path) {
         return 0;
     }
     return Ticks(data.ftLastWriteTime);
+}
+
+// Ticks "Set File Time" with all three kinds of time, and "Set File Attributes" with the Archive
+// bit alone.
+inline void ChooseAllTimesAndArchiveOnly(CMainDlg& dlg) {
+    dlg.m_chkSetFileTime.SetChecked(TRUE);
+    dlg.m_chkCreateTime.SetChecked(TRUE);
+    dlg.m_chkModifyTime.SetChecked(TRUE);
+    dlg.m_chkAccessTime.SetChecked(TRUE);
+    dlg.m_chkSetFileAttributes.SetChecked(TRUE);
+    for (CMacCheckBox* box : {&dlg.m_chkReadOnly, &dlg.m_chkHidden, &dlg.m_chkSystem, &dlg.m_chkTemporary,
+                              &dlg.m_chkOffline, &dlg.m_chkNotContentIndexed, &dlg.m_chkNormal}) {
+        box->SetChecked(FALSE);
+    }
+    dlg.m_chkArchive.SetChecked(TRUE);
 }
 
 struct BestTimes {

@@ -103,16 +103,7 @@ void Run(int count) {
     const SIZE_T added = Memory().PeakWorkingSetSize;
 
     // Times, the Archive bit alone and a title, as a user changing a whole drive might.
-    dlg->m_chkSetFileTime.SetChecked(TRUE);
-    dlg->m_chkCreateTime.SetChecked(TRUE);
-    dlg->m_chkModifyTime.SetChecked(TRUE);
-    dlg->m_chkAccessTime.SetChecked(TRUE);
-    dlg->m_chkSetFileAttributes.SetChecked(TRUE);
-    for (CMacCheckBox* box : {&dlg->m_chkReadOnly, &dlg->m_chkHidden, &dlg->m_chkSystem, &dlg->m_chkTemporary,
-                              &dlg->m_chkOffline, &dlg->m_chkNotContentIndexed, &dlg->m_chkNormal}) {
-        box->SetChecked(FALSE);
-    }
-    dlg->m_chkArchive.SetChecked(TRUE);
+    ChooseAllTimesAndArchiveOnly(*dlg);
     dlg->m_chkOtherProperties.SetChecked(TRUE);
     dlg->m_mapPropertyValues[L"Summary_Title"] = L"Memory bench title";
     CWnd::PumpPendingMessages();
