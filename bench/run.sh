@@ -6,8 +6,8 @@
 # The sizes are 20,000 and 100,000 files (about 45 minutes in all under Wine);
 # QUILL_BENCH_SIZES=2000,20000 measures others. Last, MemoryBench measures the memory of Add
 # Folder, Apply and Undo and of the report pane, each size in a process of its own, at
-# QUILL_BENCH_MEMORY_SIZES (100,000 files unless given; 1,000,000 takes about 40 minutes and a
-# peak near 3.5 GB).
+# QUILL_BENCH_MEMORY_SIZES (100,000 files unless given; 1,000,000 takes about an hour and a peak
+# near 3.7 GB).
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
