@@ -119,4 +119,118 @@ TEST(WndTest, ChildrenComeInCreationOrderWithTheirPlacesAndKinds) {
     parent.DestroyWindow();
 }
 
+// An owner-drawn button that paints itself when its parent reflects WM_DRAWITEM to it, or not.
+class ReflectingButton : public CWnd {
+public:
+    explicit ReflectingButton(bool paints) : m_paints(paints) {}
+    int drawn = 0;
+
+protected:
+    BOOL OnReflectDrawItem(DRAWITEMSTRUCT*) override {
+        ++drawn;
+        return m_paints ? TRUE : FALSE;
+    }
+
+private:
+    bool m_paints;
+};
+
+// A parent that notes the WM_DRAWITEM its own window procedure got after the object let it through.
+class DrawRecorder : public CWnd {
+public:
+    int reachedDefault = 0;
+
+protected:
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_DRAWITEM) {
+            ++reachedDefault;
+        }
+        return CWnd::DefWindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(WndTest, DrawItemIsReflectedToTheControlAndDefaultProcessingGetsWhatItLeaves) {
+    struct Case {
+        const char* label;
+        bool boundToAnObject;
+        bool paints;
+        UINT type;
+        int drawn;           // calls of the control's reflection handler
+        int reachedDefault;  // the parent's default processing
+        LRESULT result;
+    };
+    const Case cases[] = {
+        {"a control that paints itself", true, true, ODT_BUTTON, 1, 0, TRUE},
+        {"a control that leaves it", true, false, ODT_BUTTON, 1, 1, FALSE},
+        {"a control without an object", false, false, ODT_BUTTON, 0, 1, FALSE},
+        {"a menu item is never reflected", true, true, ODT_MENU, 0, 1, FALSE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        DrawRecorder parent;
+        ASSERT_TRUE(parent.CreateEx(0, CWnd::RegisterPlainClass(), L"parent", WS_OVERLAPPEDWINDOW, RECT{0, 0, 200, 100},
+                                    nullptr, 0));
+        const HWND button = ::CreateWindowExW(0, L"BUTTON", L"x", WS_CHILD | BS_OWNERDRAW, 0, 0, 50, 20, parent.m_hWnd,
+                                              reinterpret_cast<HMENU>(1002), nullptr, nullptr);
+        ReflectingButton control(c.paints);
+        if (c.boundToAnObject) {
+            ASSERT_TRUE(control.SubclassWindow(button));
+        }
+        DRAWITEMSTRUCT draw{};
+        draw.CtlType = c.type;
+        draw.CtlID = 1002;
+        draw.hwndItem = button;
+        const LRESULT result = parent.SendMessage(WM_DRAWITEM, 1002, reinterpret_cast<LPARAM>(&draw));
+        EXPECT_EQ(control.drawn, c.drawn);
+        EXPECT_EQ(parent.reachedDefault, c.reachedDefault);
+        EXPECT_EQ(result, c.result);
+        parent.DestroyWindow();
+    }
+}
+
+// A dialog that posts itself one message once it is initialised and ends with 7 on command 4001.
+class ScriptedDialog : public CDialog {
+public:
+    ScriptedDialog(UINT message, WPARAM wParam) : CDialog(IDD_SKIN_DIALOG), m_message(message), m_wParam(wParam) {}
+
+protected:
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        PostMessage(m_message, m_wParam, 0);
+        return TRUE;
+    }
+    BOOL OnCommand(UINT id, UINT code, HWND control) override {
+        if (id == 4001) {
+            EndDialog(7);
+            return TRUE;
+        }
+        return CDialog::OnCommand(id, code, control);
+    }
+
+private:
+    UINT m_message;
+    WPARAM m_wParam;
+};
+
+TEST(DialogTest, DoModalReturnsWhatEndedTheDialog) {
+    struct Case {
+        const char* label;
+        UINT message;
+        WPARAM wParam;
+        INT_PTR result;
+    };
+    const Case cases[] = {
+        {"EndDialog's value", WM_COMMAND, 4001, 7},
+        {"OK", WM_COMMAND, IDOK, IDOK},
+        {"Cancel", WM_COMMAND, IDCANCEL, IDCANCEL},
+        {"closing the window is Cancel", WM_CLOSE, 0, IDCANCEL},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScriptedDialog dialog(c.message, c.wParam);
+        EXPECT_EQ(dialog.DoModal(), c.result);
+        EXPECT_EQ(dialog.m_hWnd, nullptr) << "the window is gone when DoModal returns";
+    }
+}
+
 }  // namespace
