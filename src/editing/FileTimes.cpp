@@ -3,6 +3,7 @@
 #include "app/MainDlg.h"
 
 #include "filelist/FileStatus.h"
+#include "framework/Gdi.h"
 #include "support/ErrorLog.h"
 
 std::optional<TimeSeconds> CMainDlg::ComposeNewTime() const {
@@ -47,10 +48,10 @@ bool CMainDlg::ChangeFileTime(const std::wstring& path) {
 bool CMainDlg::WriteTimes(const std::wstring& path, const FileStatus& status) {
     // A file that can be opened exclusively for reading is a plain file nobody else holds.
     if (path.size() < MAX_PATH) {
-        HANDLE file =
-            ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(file);
+        const bool plainAndFree = UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                             FILE_ATTRIBUTE_NORMAL, nullptr))
+                                      .get() != INVALID_HANDLE_VALUE;
+        if (plainAndFree) {
             return WriteFileStatus(path, status);
         }
     }
@@ -58,9 +59,10 @@ bool CMainDlg::WriteTimes(const std::wstring& path, const FileStatus& status) {
 }
 
 bool CMainDlg::SetDirTime(const FileStatus& status, const std::wstring& path) {
-    HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    const UniqueHandle handle(::CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_DATA,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle.get() == INVALID_HANDLE_VALUE) {
         LogError(L"(SetDirTime) Directory open failed, error: %d", static_cast<int>(::GetLastError()));
         return false;
     }
@@ -73,8 +75,7 @@ bool CMainDlg::SetDirTime(const FileStatus& status, const std::wstring& path) {
     const bool unconvertible = (!IsAbsentTime(status.m_atime) && !accessed) ||
                                (!IsAbsentTime(status.m_ctime) && !created) ||
                                (!IsAbsentTime(status.m_mtime) && !modified);
-    const BOOL ok = !unconvertible && ::SetFileTime(handle, created ? &*created : nullptr,
+    const BOOL ok = !unconvertible && ::SetFileTime(handle.get(), created ? &*created : nullptr,
                                                     accessed ? &*accessed : nullptr, modified ? &*modified : nullptr);
-    ::CloseHandle(handle);
     return ok != FALSE;
 }

@@ -2,6 +2,7 @@
 
 #include "editing/PackageXml.h"
 #include "editing/ZipPackage.h"
+#include "framework/Gdi.h"
 #include "framework/TextConv.h"
 #include "support/ErrorLog.h"
 
@@ -14,11 +15,6 @@
 
 namespace {
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
-
 template <class Interface>
 struct Releaser {
     void operator()(Interface* object) const { object->Release(); }
@@ -30,10 +26,9 @@ enum class LoadStatus { Ok, NotAPackage, Unreadable, TooLarge };
 
 LoadStatus LoadFile(const std::wstring& path, std::string& bytes) {
     // Shared for reading only: a file another program is writing is not ours to replace.
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
         return LoadStatus::Unreadable;
     }
     char signature[4] = {};
@@ -283,10 +278,9 @@ DWORD WriteBeside(const std::wstring& path, const std::string& bytes) {
     }
     bool written = false;
     {
-        FileHandle file(::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.get() == INVALID_HANDLE_VALUE) {
-            file.release();
-        } else {
+        const UniqueHandle file(
+            ::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() != INVALID_HANDLE_VALUE) {
             written = true;
             for (size_t done = 0; written && done < bytes.size();) {
                 const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));

@@ -50,15 +50,14 @@ std::vector<std::wstring> SplitOpenResult(const std::vector<wchar_t>& buffer, WO
 
 // The identity of a folder, to notice a link that leads back to a folder being scanned.
 std::optional<FolderIdentity> IdentifyFolder(const std::wstring& folder) {
-    HANDLE handle =
-        ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    const UniqueHandle handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle.get() == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
     BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL ok = ::GetFileInformationByHandle(handle, &info);
-    ::CloseHandle(handle);
+    const BOOL ok = ::GetFileInformationByHandle(handle.get(), &info);
     if (!ok || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) {
         return std::nullopt;
     }

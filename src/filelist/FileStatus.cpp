@@ -52,11 +52,9 @@ bool GetFileStatus(const std::wstring& path, FileStatus& status) {
         return false;
     }
     WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(full, &data);
-    if (find == INVALID_HANDLE_VALUE) {
+    if (const UniqueFindHandle find(::FindFirstFileW(full, &data)); find.get() == INVALID_HANDLE_VALUE) {
         return false;
     }
-    ::FindClose(find);
     status = StatusFromFindData(data);
     return true;
 }
@@ -120,17 +118,17 @@ bool WriteFileStatus(const std::wstring& path, const FileStatus& status) {
             return false;
         }
     }
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
         return false;
     }
-    if (!::SetFileTime(file, created ? &*created : nullptr, accessed ? &*accessed : nullptr,
+    if (!::SetFileTime(file.get(), created ? &*created : nullptr, accessed ? &*accessed : nullptr,
                        modified ? &*modified : nullptr)) {
-        ::CloseHandle(file);
         return false;
     }
-    return ::CloseHandle(file) != FALSE;
+    // Closed by hand here: a close that fails means the times may not have reached the disk.
+    return ::CloseHandle(file.release()) != FALSE;
 }
 
 std::wstring FormatListTime(TimeSeconds t) {

@@ -14,16 +14,12 @@
 #include <vector>
 
 std::wstring GetAppDataFolder() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_IMPERSONATE, &token)) {
-        token = nullptr;
-    }
+    HANDLE opened = nullptr;
+    const UniqueHandle token(
+        ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_IMPERSONATE, &opened) ? opened : nullptr);
     wchar_t buffer[MAX_PATH] = {};
     const HRESULT hr =
-        ::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, token, SHGFP_TYPE_CURRENT, buffer);
-    if (token) {
-        ::CloseHandle(token);
-    }
+        ::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, token.get(), SHGFP_TYPE_CURRENT, buffer);
     if (FAILED(hr)) {
         return {};
     }
@@ -120,10 +116,9 @@ bool CanCreateFileIn(const std::wstring& folder) {
     const std::wstring base = WithTrailingSeparator(folder) + L"~qmk" + std::to_wstring(::GetCurrentProcessId()) + L"-";
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::wstring probe = base + std::to_wstring(counter++) + L".tmp";
-        HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(file);
+        const UniqueHandle file(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (file.get() != INVALID_HANDLE_VALUE) {
             return true;
         }
         if (::GetLastError() != ERROR_FILE_EXISTS) {

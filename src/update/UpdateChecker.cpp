@@ -42,8 +42,9 @@ bool StartInstallerProcess(const std::wstring& path) {
                           &process)) {
         return false;
     }
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    // Closed at once: nobody waits for the installer.
+    const UniqueHandle thread(process.hThread);
+    const UniqueHandle installer(process.hProcess);
     return true;
 }
 
@@ -74,14 +75,13 @@ std::wstring MakeDownloadFolder() {
 // it until a later start.
 void RemoveDownloadFolder(const std::wstring& folder) {
     WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    if (const UniqueFindHandle search(::FindFirstFileW((folder + L"*").c_str(), &found));
+        search.get() != INVALID_HANDLE_VALUE) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
                 ::DeleteFileW((folder + found.cFileName).c_str());
             }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileW(search.get(), &found));
     }
     ::RemoveDirectoryW(folder.c_str());
 }
@@ -89,16 +89,15 @@ void RemoveDownloadFolder(const std::wstring& folder) {
 void RemoveLeftoverDownloads() {
     const std::wstring temp = GetTempFolder();
     WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW((temp + kDownloadFolderPrefix + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
+    const UniqueFindHandle search(::FindFirstFileW((temp + kDownloadFolderPrefix + L"*").c_str(), &found));
+    if (search.get() == INVALID_HANDLE_VALUE) {
         return;
     }
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             RemoveDownloadFolder(temp + found.cFileName + L"\\");
         }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileW(search.get(), &found));
 }
 
 // What the user is told, and the log says, when a downloaded file is refused.
