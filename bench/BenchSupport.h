@@ -280,15 +280,24 @@ inline void Report(const char* name, int count, double ours, double bare) {
     fflush(stdout);
 }
 
-// The most memory this benchmark's process has held so far, the program's list included.
-inline void ReportPeakWorkingSet(const char* name, int count) {
+inline double Megabytes(SIZE_T bytes) {
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+// The process's memory counters: its working set now and the most it has held so far.
+inline PROCESS_MEMORY_COUNTERS ProcessMemory() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
-    if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters))) {
-        printf("%s N=%d peak_working_set_mb=%.1f\n", name, count,
-               static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0));
-        fflush(stdout);
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters))) {
+        Fail("cannot read the process's memory counters");
     }
+    return counters;
+}
+
+// The most memory this benchmark's process has held so far, the program's list included.
+inline void ReportPeakWorkingSet(const char* name, int count) {
+    printf("%s N=%d peak_working_set_mb=%.1f\n", name, count, Megabytes(ProcessMemory().PeakWorkingSetSize));
+    fflush(stdout);
 }
 
 }  // namespace bench

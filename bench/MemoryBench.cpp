@@ -21,19 +21,6 @@ namespace {
 
 using namespace bench;
 
-double Megabytes(SIZE_T bytes) {
-    return static_cast<double>(bytes) / (1024.0 * 1024.0);
-}
-
-PROCESS_MEMORY_COUNTERS Memory() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters))) {
-        Fail("cannot read the process's memory counters");
-    }
-    return counters;
-}
-
 std::wstring PreparedFolder(int count) {
     if (PreparedFolderRoot().empty()) {
         Fail("QUILL_BENCH_FOLDERS names no prepared folders (run bench/run.sh)");
@@ -66,9 +53,9 @@ void RunPane(int count) {
         Fail("cannot create the main window");
     }
     CWnd::PumpPendingMessages();
-    const SIZE_T before = Memory().PeakWorkingSetSize;
+    const SIZE_T before = ProcessMemory().PeakWorkingSetSize;
     dlg->AppendOutput(report);
-    const SIZE_T after = Memory().PeakWorkingSetSize;
+    const SIZE_T after = ProcessMemory().PeakWorkingSetSize;
     printf("memory-pane N=%d report_chars=%zu pane_mb=%.1f pane_bytes_per_char=%.1f\n", count, report.size(),
            Megabytes(after - before), static_cast<double>(after - before) / static_cast<double>(report.size()));
     fflush(stdout);
@@ -82,7 +69,7 @@ void Run(int count) {
         Fail("cannot create the main window");
     }
     CWnd::PumpPendingMessages();
-    const SIZE_T empty = Memory().WorkingSetSize;
+    const SIZE_T empty = ProcessMemory().WorkingSetSize;
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
@@ -90,7 +77,7 @@ void Run(int count) {
         }
         ::FindClose(find);
     }
-    const SIZE_T enumerated = Memory().PeakWorkingSetSize;
+    const SIZE_T enumerated = ProcessMemory().PeakWorkingSetSize;
 
     dlg->m_arrFiles.Append(folder);
     dlg->ScanFolder(folder + L"\\*.*");
@@ -100,7 +87,7 @@ void Run(int count) {
     if (rows != count + 1) {
         Fail("the list does not show the folder and its files");
     }
-    const SIZE_T added = Memory().PeakWorkingSetSize;
+    const SIZE_T added = ProcessMemory().PeakWorkingSetSize;
 
     // Times, the Archive bit alone and a title, as a user changing a whole drive might.
     ChooseAllTimesAndArchiveOnly(*dlg);
@@ -114,12 +101,12 @@ void Run(int count) {
     if (!dlg->m_btnUndo.IsWindowEnabled()) {
         Fail("Apply left nothing to undo");
     }
-    const SIZE_T applied = Memory().PeakWorkingSetSize;
+    const SIZE_T applied = ProcessMemory().PeakWorkingSetSize;
 
     start = Now();
     dlg->OnUndoChanges();
     const double undoSeconds = Seconds(start, Now());
-    const SIZE_T undone = Memory().PeakWorkingSetSize;
+    const SIZE_T undone = ProcessMemory().PeakWorkingSetSize;
 
     printf(
         "memory N=%d empty_mb=%.1f enumeration_mb=%.1f add_folder_peak_mb=%.1f bytes_per_row=%.0f "

@@ -22,12 +22,13 @@ void CMainDlg::FillFileList() {
     m_arrFiles.ReleaseRemoved();
     // The rows are only matched here: a row's values are read when the list first shows it,
     // unless the folder scan just before this fill has them already. A later fill shows what the
-    // disk says then.
-    for (ListedPath& entry : m_arrFiles) {
+    // disk says then, so every entry forgets what it holds, in the same walk.
+    const auto forgetUnlessScanned = [](ListedPath& entry) {
         entry.m_values =
             entry.m_values == ListedPath::Values::FromScan ? ListedPath::Values::Read : ListedPath::Values::Unread;
-    }
+    };
     std::vector<ListedPath*> rows;
+    auto entry = m_arrFiles.begin();
     try {
         const CFileFilter filter(m_editFilter.GetWindowText(), m_chkCaseSensitive.IsChecked() != FALSE,
                                  m_chkExclusive.IsChecked() != FALSE);
@@ -35,15 +36,20 @@ void CMainDlg::FillFileList() {
         int examined = 0;
         CLongWorkProgress progress(L"Filtering the list\u2026", static_cast<int>(m_arrFiles.GetSize()),
                                    m_skin.GetTheme());
-        for (ListedPath& entry : m_arrFiles) {
+        for (; entry != m_arrFiles.end(); ++entry) {
             progress.Step(examined++);
-            if (filter.Shows(entry.m_path)) {
-                rows.push_back(&entry);
+            forgetUnlessScanned(*entry);
+            if (filter.Shows(entry->m_path)) {
+                rows.push_back(&*entry);
             }
         }
     } catch (const std::bad_alloc&) {
         // The rows matched so far are shown, in order; the master list is untouched, so a later
-        // fill (a filter change) tries the rest again.
+        // fill (a filter change) tries the rest again. The entries not reached forget their values
+        // too (the one in hand may forget twice: it is then read again, which is always right).
+        for (; entry != m_arrFiles.end(); ++entry) {
+            forgetUnlessScanned(*entry);
+        }
         ReportOutOfMemory(*this, L"Out of memory: the list shows the first %u matching files only.",
                           static_cast<unsigned>(rows.size()));
     }

@@ -1,6 +1,5 @@
 // The framework's own contract, on plain windows: which object sees which message, and the
 // geometry helpers the layout works with.
-#include "TestSupport.h"
 #include "framework/Dialog.h"
 #include "framework/Wnd.h"
 #include "resources/resource.h"
@@ -8,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -41,82 +41,71 @@ TEST(DialogTest, TheObjectSeesEveryMessageFromTheFirst) {
     EXPECT_EQ(dialog.m_hWnd, nullptr) << "the object forgets its window";
 }
 
-// A plain window that records the commands its children send it.
-class CommandRecorder : public CWnd {
+// A plain top-level window that records the commands its children send it and the WM_DRAWITEM
+// its own window procedure got after the object let it through.
+class RecordingParent : public CWnd {
 public:
-    struct Command {
-        UINT id;
-        UINT code;
-        HWND control;
-    };
-    std::vector<Command> commands;
+    RecordingParent() {
+        EXPECT_TRUE(
+            CreateEx(0, RegisterPlainClass(), L"parent", WS_OVERLAPPEDWINDOW, RECT{0, 0, 400, 300}, nullptr, 0));
+    }
+    ~RecordingParent() override { DestroyWindow(); }
+    HWND AddChild(const wchar_t* className, DWORD style, const RECT& place, UINT id = 0) const {
+        return ::CreateWindowExW(0, className, L"x", WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+                                 place.right - place.left, place.bottom - place.top, m_hWnd,
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr);
+    }
+    std::vector<std::pair<UINT, UINT>> commands;  // id, notification code
+    int drawItemsReachingDefault = 0;
 
 protected:
-    BOOL OnCommand(UINT id, UINT code, HWND control) override {
-        commands.push_back({id, code, control});
+    BOOL OnCommand(UINT id, UINT code, HWND) override {
+        commands.emplace_back(id, code);
         return TRUE;
+    }
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        drawItemsReachingDefault += message == WM_DRAWITEM ? 1 : 0;
+        return CWnd::DefWindowProc(message, wParam, lParam);
     }
 };
 
-TEST(WndTest, ASubclassedChildIsFoundByItsHandleAndForgottenWithIt) {
-    CommandRecorder parent;
-    ASSERT_TRUE(parent.CreateEx(0, CWnd::RegisterPlainClass(), L"parent", WS_OVERLAPPEDWINDOW, RECT{0, 0, 300, 200},
-                                nullptr, 0));
-    const HWND button = ::CreateWindowExW(0, L"BUTTON", L"Press", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 80, 24,
-                                          parent.m_hWnd, reinterpret_cast<HMENU>(1001), nullptr, nullptr);
-    ASSERT_NE(button, nullptr);
+TEST(WndTest, ASubclassedChildIsFoundByItsHandleRoutesToItsParentAndIsForgottenWithIt) {
+    RecordingParent parent;
+    const HWND button = parent.AddChild(L"BUTTON", BS_PUSHBUTTON, RECT{10, 10, 90, 34}, 1001);
     CWnd child;
     ASSERT_TRUE(child.SubclassWindow(button));
     EXPECT_EQ(CWnd::FromHandlePermanent(button), &child);
     EXPECT_EQ(child.GetParent(), &parent);
-
     child.SendMessage(BM_CLICK);
-    ASSERT_EQ(parent.commands.size(), 1u) << "the click reaches the parent's object as a command";
-    EXPECT_EQ(parent.commands[0].id, 1001u);
-    EXPECT_EQ(parent.commands[0].code, static_cast<UINT>(BN_CLICKED));
-    EXPECT_EQ(parent.commands[0].control, button);
-
+    EXPECT_EQ(parent.commands, (std::vector<std::pair<UINT, UINT>>{{1001, BN_CLICKED}}));
     parent.DestroyWindow();
     EXPECT_EQ(child.m_hWnd, nullptr) << "destroyed with its parent, the child object forgets its window";
     EXPECT_EQ(CWnd::FromHandlePermanent(button), nullptr);
-    EXPECT_EQ(parent.m_hWnd, nullptr);
 }
 
 TEST(WndTest, ChildrenComeInCreationOrderWithTheirPlacesAndKinds) {
-    CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, CWnd::RegisterPlainClass(), L"parent", WS_OVERLAPPEDWINDOW, RECT{0, 0, 400, 300},
-                                nullptr, 0));
-    struct Child {
+    RecordingParent parent;
+    const struct {
         const char* label;
         const wchar_t* className;
         DWORD style;
         RECT place;
         bool groupBox;
-    };
-    const Child children[] = {
+    } children[] = {
         {"group box", L"BUTTON", BS_GROUPBOX, {5, 5, 200, 120}, true},
         {"push button", L"BUTTON", BS_PUSHBUTTON, {10, 20, 90, 44}, false},
         {"check box", L"BUTTON", BS_AUTOCHECKBOX, {10, 50, 120, 70}, false},
         {"label", L"STATIC", SS_LEFT, {210, 5, 300, 25}, false},
     };
     std::vector<HWND> created;
-    for (const Child& c : children) {
-        created.push_back(::CreateWindowExW(0, c.className, L"x", WS_CHILD | WS_VISIBLE | c.style, c.place.left,
-                                            c.place.top, c.place.right - c.place.left, c.place.bottom - c.place.top,
-                                            parent.m_hWnd, nullptr, nullptr, nullptr));
+    for (const auto& c : children) {
+        created.push_back(parent.AddChild(c.className, c.style, c.place));
+        SCOPED_TRACE(c.label);
+        const RECT place = CWnd::GetRectInParent(created.back());
+        EXPECT_TRUE(::EqualRect(&place, &c.place));
+        EXPECT_EQ(CWnd::IsGroupBox(created.back()), c.groupBox);
     }
     EXPECT_EQ(parent.GetChildWindows(), created);
-    for (size_t i = 0; i < created.size(); ++i) {
-        SCOPED_TRACE(children[i].label);
-        const RECT place = CWnd::GetRectInParent(created[i]);
-        EXPECT_TRUE(::EqualRect(&place, &children[i].place));
-        EXPECT_EQ(CWnd::IsGroupBox(created[i]), children[i].groupBox);
-        const RECT moved{place.left + 7, place.top + 3, place.right + 17, place.bottom + 3};
-        CWnd::MoveWindow(created[i], moved, false);
-        const RECT after = CWnd::GetRectInParent(created[i]);
-        EXPECT_TRUE(::EqualRect(&after, &moved));
-    }
-    parent.DestroyWindow();
 }
 
 // An owner-drawn button that paints itself when its parent reflects WM_DRAWITEM to it, or not.
@@ -135,22 +124,8 @@ private:
     bool m_paints;
 };
 
-// A parent that notes the WM_DRAWITEM its own window procedure got after the object let it through.
-class DrawRecorder : public CWnd {
-public:
-    int reachedDefault = 0;
-
-protected:
-    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_DRAWITEM) {
-            ++reachedDefault;
-        }
-        return CWnd::DefWindowProc(message, wParam, lParam);
-    }
-};
-
 TEST(WndTest, DrawItemIsReflectedToTheControlAndDefaultProcessingGetsWhatItLeaves) {
-    struct Case {
+    const struct {
         const char* label;
         bool boundToAnObject;
         bool paints;
@@ -158,20 +133,16 @@ TEST(WndTest, DrawItemIsReflectedToTheControlAndDefaultProcessingGetsWhatItLeave
         int drawn;           // calls of the control's reflection handler
         int reachedDefault;  // the parent's default processing
         LRESULT result;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"a control that paints itself", true, true, ODT_BUTTON, 1, 0, TRUE},
         {"a control that leaves it", true, false, ODT_BUTTON, 1, 1, FALSE},
         {"a control without an object", false, false, ODT_BUTTON, 0, 1, FALSE},
         {"a menu item is never reflected", true, true, ODT_MENU, 0, 1, FALSE},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        DrawRecorder parent;
-        ASSERT_TRUE(parent.CreateEx(0, CWnd::RegisterPlainClass(), L"parent", WS_OVERLAPPEDWINDOW, RECT{0, 0, 200, 100},
-                                    nullptr, 0));
-        const HWND button = ::CreateWindowExW(0, L"BUTTON", L"x", WS_CHILD | BS_OWNERDRAW, 0, 0, 50, 20, parent.m_hWnd,
-                                              reinterpret_cast<HMENU>(1002), nullptr, nullptr);
+        RecordingParent parent;
+        const HWND button = parent.AddChild(L"BUTTON", BS_OWNERDRAW, RECT{0, 0, 50, 20}, 1002);
         ReflectingButton control(c.paints);
         if (c.boundToAnObject) {
             ASSERT_TRUE(control.SubclassWindow(button));
@@ -180,11 +151,9 @@ TEST(WndTest, DrawItemIsReflectedToTheControlAndDefaultProcessingGetsWhatItLeave
         draw.CtlType = c.type;
         draw.CtlID = 1002;
         draw.hwndItem = button;
-        const LRESULT result = parent.SendMessage(WM_DRAWITEM, 1002, reinterpret_cast<LPARAM>(&draw));
+        EXPECT_EQ(parent.SendMessage(WM_DRAWITEM, 1002, reinterpret_cast<LPARAM>(&draw)), c.result);
         EXPECT_EQ(control.drawn, c.drawn);
-        EXPECT_EQ(parent.reachedDefault, c.reachedDefault);
-        EXPECT_EQ(result, c.result);
-        parent.DestroyWindow();
+        EXPECT_EQ(parent.drawItemsReachingDefault, c.reachedDefault);
     }
 }
 
@@ -213,19 +182,18 @@ private:
 };
 
 TEST(DialogTest, DoModalReturnsWhatEndedTheDialog) {
-    struct Case {
+    const struct {
         const char* label;
         UINT message;
         WPARAM wParam;
         INT_PTR result;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"EndDialog's value", WM_COMMAND, 4001, 7},
         {"OK", WM_COMMAND, IDOK, IDOK},
         {"Cancel", WM_COMMAND, IDCANCEL, IDCANCEL},
         {"closing the window is Cancel", WM_CLOSE, 0, IDCANCEL},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ScriptedDialog dialog(c.message, c.wParam);
         EXPECT_EQ(dialog.DoModal(), c.result);
